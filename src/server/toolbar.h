@@ -1,0 +1,80 @@
+// CToolbar: the band object. One per browser window; it binds the browser's events to the
+// blocking engine and carries the toolbar's state.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "server/host.h"
+
+namespace tarnivo {
+
+class CToolbar : public host::BrowserEvents {
+ public:
+  // Reads the settings; on first run stores the first-run values.
+  CToolbar();
+  ~CToolbar() override;
+  CToolbar(const CToolbar&) = delete;
+  CToolbar& operator=(const CToolbar&) = delete;
+
+  // Master switch, the band's copy of processNR ("1" = blocking on).
+  std::string Enabled;
+  // The next popup is let through once (a right click in the page).
+  bool AllowNextPopup = false;
+  // A javascript: navigation has followed a user press since the last decision (0 or 1).
+  std::uint8_t ScriptNavigationSeen = 0;
+
+  // The image set of the main button (103 on, 1 just blocked, 2 off).
+  std::int32_t Icone() const { return icone_; }
+  // Writing a different value reloads the toolbar images.
+  void SetIcone(std::int32_t id);
+
+  // Gives the band its site, or takes it away (null).
+  void SetSite(host::SitePtr site);
+  // Shows or hides the band's toolbar window (IDockingWindow::ShowDW).
+  void ShowDW(bool show);
+  // Creates the settings key with its first-run values.
+  void CriaChave();
+
+  // Loads image set `id` for the toolbar.
+  void AddToolbarIcons(std::int32_t id);
+
+  // The new-window decision.
+  void m_oIE_NewWindow2(host::Value* ppDisp, host::EventFlag* Cancel);
+
+  // The bound browser (null when none).
+  const host::BrowserPtr& m_oIE() const { return m_oIE_; }
+
+  // Until the toolbar window exists, its image loads and visibility are recorded here.
+  int ImageLoads() const { return image_loads_; }
+  bool Visible() const { return visible_; }
+  // Times the toolbar was hidden and shown again to repaint it.
+  int Redraws() const { return redraws_; }
+
+  // host::BrowserEvents
+  void NewWindow2(host::Value* ppDisp, host::EventFlag* Cancel) override;
+  void BeforeNavigate2(const host::Value& pDisp, const std::string& URL) override;
+  void CommandStateChange(std::int32_t Command, bool Enable) override;
+  void DocumentComplete(const host::Value& pDisp, const std::string& URL) override;
+  void WindowClosing(bool IsChildWindow, host::EventFlag* Cancel) override;
+
+ private:
+  void BindBrowser(host::BrowserPtr browser);
+  void Block(host::EventFlag* Cancel);
+
+  std::int32_t icone_ = 0;
+  host::SitePtr site_;
+  host::BrowserPtr m_oIE_;
+  std::unique_ptr<host::Connection> browser_events_;
+  int image_loads_ = 0;
+  bool visible_ = false;
+  bool hidden_for_redraw_ = false;
+  int redraws_ = 0;
+};
+
+// Scroll Lock: its toggle state, and switching it off with four synthesised key events.
+bool ScrollLockIsOn();
+void ScrollLockOff();
+
+}  // namespace tarnivo

@@ -1,0 +1,58 @@
+// A sorted list of texts with a 32-bit tag each, as the list controls of the site dialogs
+// hold them: ascending without regard to case, at most 32,767 entries, searched by prefix.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarnivo {
+
+// Tag of a temporary allowed site: never saved, gone at the next reload.
+inline constexpr std::int32_t TemporarySiteMark = 100;
+
+class SiteList {
+ public:
+  static constexpr int kMaxEntries = 32767;
+  static constexpr int kError = -1;      // LB_ERR
+  static constexpr int kErrorSpace = -2;  // LB_ERRSPACE
+
+  // Adds an entry at its sorted place (after entries that compare equal) and returns its
+  // index, or kErrorSpace when the list is full.
+  int Add(const std::string& text, std::int32_t tag = 0);
+  // Adds many entries with tag 0, with the same result as adding them one by one in order.
+  void AddAll(const std::vector<std::string>& texts);
+  // Removes entry `index`; false when there is none.
+  bool Remove(int index);
+  void Clear();
+
+  int Count() const;
+  // Text and tag of entry `index`; "" and 0 for an index outside the list.
+  const std::string& Text(int index) const;
+  std::int32_t Tag(int index) const;
+  bool SetTag(int index, std::int32_t tag);
+
+  // Index of the first entry, from the top, that begins with `prefix`, letter case ignored;
+  // kError when none does. A search in the sorted order, not a scan.
+  int FindString(const std::string& prefix) const;
+
+  // All texts in list order.
+  std::vector<std::string> Texts() const;
+
+ private:
+  struct Entry {
+    std::string text;
+    std::string key;  // text with letter case folded, the sort key
+    std::int32_t tag;
+  };
+  std::vector<Entry> entries_;
+};
+
+// Letter case folded for comparison: ASCII and the letters of the Western ANSI code page.
+std::string FoldCase(const std::string& text);
+
+// The two lists of this user-interface thread.
+SiteList& AllowedSites();
+SiteList& BlockedActiveX();
+
+}  // namespace tarnivo
