@@ -61,6 +61,8 @@ class CToolbar : public host::BrowserEvents {
 
  private:
   void BindBrowser(host::BrowserPtr browser);
+  // Hides and shows the toolbar so that the host paints it again.
+  void Redraw();
   void Block(host::EventFlag* Cancel);
 
   std::int32_t icone_ = 0;
@@ -69,7 +71,6 @@ class CToolbar : public host::BrowserEvents {
   std::unique_ptr<host::Connection> browser_events_;
   int image_loads_ = 0;
   bool visible_ = false;
-  bool hidden_for_redraw_ = false;
   int redraws_ = 0;
 };
 
