@@ -18,7 +18,7 @@ namespace {
 // The page's domain; "" when there is no document or its domain cannot be read.
 std::string PageDomain(const host::ObjectPtr& document) {
   std::string domain;
-  if (document) host::GetText(*document, "domain", &domain);
+  if (document) host::GetTextProperty(*document, "domain", &domain);
   return domain;
 }
 
@@ -26,8 +26,8 @@ std::string PageDomain(const host::ObjectPtr& document) {
 std::string FocusedTag(const host::ObjectPtr& document) {
   std::string tag;
   if (!document) return tag;
-  host::ObjectPtr active = host::GetObject(*document, "activeElement");
-  if (!active || !host::GetText(*active, "tagName", &tag)) return std::string();
+  host::ObjectPtr active = host::GetObjectProperty(*document, "activeElement");
+  if (!active || !host::GetTextProperty(*active, "tagName", &tag)) return std::string();
   for (char& c : tag) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return tag;
 }

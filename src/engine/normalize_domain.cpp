@@ -1,7 +1,8 @@
 #include "engine/normalize_domain.h"
 
+#include <algorithm>
 #include <cstddef>
-#include <vector>
+#include <string>
 
 namespace tarnivo {
 
@@ -9,50 +10,34 @@ namespace {
 
 // The www-style prefixes, tried once each in this order, each on the result of the last.
 constexpr const char* kPrefixes[] = {
-    "www.",  "www1.", "www2.", "www3.", "www4.", "www5.", "www6.", "www7.", "www8.", "www9.",
-    "ww1.",  "ww2.",  "ww3.",  "ww4.",  "ww5.",  "ww6.",  "ww7.",  "ww8.",  "ww9.",
+    "www.", "www1.", "www2.", "www3.", "www4.", "www5.", "www6.", "www7.", "www8.", "www9.",
+    "ww1.", "ww2.",  "ww3.",  "ww4.",  "ww5.",  "ww6.",  "ww7.",  "ww8.",  "ww9.",
 };
 
 }  // namespace
 
 std::string NormalizeDomain(const std::string& host) {
-  std::string name = host;
+  std::size_t start = 0;  // what is removed from the front so far
   for (const char* prefix : kPrefixes) {
-    const std::string p(prefix);
-    if (name.compare(0, p.size(), p) == 0) {
-      name.erase(0, p.size());
-    }
+    const std::size_t length = std::char_traits<char>::length(prefix);
+    if (host.compare(start, length, prefix) == 0) start += length;
   }
-  if (!name.empty() && name[0] == '.') name.erase(0, 1);
-  if (name.empty()) return name;
+  if (start < host.size() && host[start] == '.') ++start;
+  if (start >= host.size()) return std::string();
 
-  // Labels split at every dot; empty labels count.
-  std::vector<std::string> labels;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t dot = name.find('.', start);
-    if (dot == std::string::npos) {
-      labels.push_back(name.substr(start));
-      break;
-    }
-    labels.push_back(name.substr(start, dot - start));
-    start = dot + 1;
-  }
-
-  std::size_t first = 0;
-  if (labels.size() == 3) {
+  // The labels lie between the dots; empty labels count.
+  const std::size_t labels =
+      1 + static_cast<std::size_t>(
+              std::count(host.begin() + static_cast<std::ptrdiff_t>(start), host.end(), '.'));
+  const std::size_t first_dot = host.find('.', start);
+  if (labels == 3) {
     // A two-character last label is a country code (example.co.uk): all three stay.
-    if (labels[2].size() != 2) first = 1;
-  } else if (labels.size() == 4) {
-    first = 1;
+    const std::size_t last_length = host.size() - host.rfind('.') - 1;
+    if (last_length != 2) start = first_dot + 1;
+  } else if (labels == 4) {
+    start = first_dot + 1;
   }
-
-  std::string result;
-  for (std::size_t i = first; i < labels.size(); ++i) {
-    if (i > first) result += '.';
-    result += labels[i];
-  }
-  return result;
+  return host.substr(start);
 }
 
 }  // namespace tarnivo

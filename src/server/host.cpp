@@ -32,14 +32,14 @@ Value Value::Of(ObjectPtr o) {
   return v;
 }
 
-bool GetText(Object& object, const std::string& name, std::string* out) {
+bool GetTextProperty(Object& object, const std::string& name, std::string* out) {
   Value value;
   if (!object.Get(name, &value) || value.kind != Value::Kind::String) return false;
   *out = value.text;
   return true;
 }
 
-ObjectPtr GetObject(Object& object, const std::string& name) {
+ObjectPtr GetObjectProperty(Object& object, const std::string& name) {
   Value value;
   if (!object.Get(name, &value) || value.kind != Value::Kind::Object) return nullptr;
   return value.object;

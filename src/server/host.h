@@ -118,7 +118,7 @@ using SitePtr = std::shared_ptr<Site>;
 
 // Reading helpers: a text or object property, false when it cannot be read or has
 // another kind.
-bool GetText(Object& object, const std::string& name, std::string* out);
-ObjectPtr GetObject(Object& object, const std::string& name);
+bool GetTextProperty(Object& object, const std::string& name, std::string* out);
+ObjectPtr GetObjectProperty(Object& object, const std::string& name);
 
 }  // namespace tarnivo::host

@@ -134,30 +134,23 @@ SimBrowser::PopupOutcome SimBrowser::RaiseNewWindow2() {
 
 void SimBrowser::RaiseBeforeNavigate2(const std::string& url) {
   host::Value pDisp = host::Value::Of(host::ObjectPtr(self_));
-  ForEachSink(*sinks_, [&](host::BrowserEvents* sink) {
-    sink->BeforeNavigate2(pDisp, url);
-  });
+  ForEachSink(*sinks_, [&](host::BrowserEvents* sink) { sink->BeforeNavigate2(pDisp, url); });
 }
 
 void SimBrowser::RaiseCommandStateChange(std::int32_t command, bool enable) {
-  ForEachSink(*sinks_, [&](host::BrowserEvents* sink) {
-    sink->CommandStateChange(command, enable);
-  });
+  ForEachSink(*sinks_,
+              [&](host::BrowserEvents* sink) { sink->CommandStateChange(command, enable); });
 }
 
 void SimBrowser::RaiseDocumentComplete(bool top, const std::string& url) {
-  host::Value pDisp =
-      host::Value::Of(top ? host::ObjectPtr(self_) : host::ObjectPtr(std::make_shared<SimObject>()));
-  ForEachSink(*sinks_, [&](host::BrowserEvents* sink) {
-    sink->DocumentComplete(pDisp, url);
-  });
+  host::Value pDisp = host::Value::Of(top ? host::ObjectPtr(self_)
+                                          : host::ObjectPtr(std::make_shared<SimObject>()));
+  ForEachSink(*sinks_, [&](host::BrowserEvents* sink) { sink->DocumentComplete(pDisp, url); });
 }
 
 void SimBrowser::RaiseWindowClosing() {
   host::EventFlag cancel;
-  ForEachSink(*sinks_, [&](host::BrowserEvents* sink) {
-    sink->WindowClosing(false, &cancel);
-  });
+  ForEachSink(*sinks_, [&](host::BrowserEvents* sink) { sink->WindowClosing(false, &cancel); });
 }
 
 int SimBrowser::ConnectedSinks() const { return static_cast<int>(sinks_->sinks.size()); }

@@ -9,9 +9,9 @@ namespace tarnivo {
 
 // Values shared by every band object and form on one user-interface thread.
 struct ThreadShared {
-  std::string EnabledSetting;  // copy of processNR kept by the settings timer
-  std::string BlockLevel;      // copy of processNL; numeric value 1 is "Block All"
-  std::string ActiveXFlag;     // copy of processAX
+  std::string EnabledSetting;     // copy of processNR kept by the settings timer
+  std::string BlockLevel;         // copy of processNL; numeric value 1 is "Block All"
+  std::string ActiveXFlag;        // copy of processAX
   std::int32_t BlockedCount = 0;  // copy of processNC
   bool UserActionFlag = false;    // the user has just pressed the left button over the page
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <utility>
 
@@ -25,8 +26,18 @@ unsigned char FoldByte(unsigned char c) {
   }
 }
 
-// Sort keys compare bytewise (std::string compares its characters as unsigned bytes).
-bool KeyLess(const std::string& a, const std::string& b) { return a < b; }
+// The first eight bytes of a sort key, big-endian, padded with zero bytes. Keys compare
+// bytewise; when the heads of two keys differ they order the keys the same way, so most
+// comparisons end without reaching the strings themselves.
+std::uint64_t Head(const std::string& key) {
+  std::uint64_t head = 0;
+  const std::size_t n = std::min<std::size_t>(key.size(), 8);
+  for (std::size_t i = 0; i < 8; ++i) {
+    head <<= 8;
+    if (i < n) head |= static_cast<unsigned char>(key[i]);
+  }
+  return head;
+}
 
 }  // namespace
 
@@ -36,33 +47,70 @@ std::string FoldCase(const std::string& text) {
   return folded;
 }
 
+SiteList::Entry SiteList::MakeEntry(std::string text, std::int32_t tag) {
+  std::string key = FoldCase(text);
+  const std::uint64_t head = Head(key);
+  return Entry{std::move(text), std::move(key), head, tag};
+}
+
+bool SiteList::Less(const Entry& a, const Entry& b) {
+  if (a.head != b.head) return a.head < b.head;
+  return a.key < b.key;  // std::string compares its characters as unsigned bytes
+}
+
 int SiteList::Add(const std::string& text, std::int32_t tag) {
   if (Count() >= kMaxEntries) return kErrorSpace;
-  Entry entry{text, FoldCase(text), tag};
+  Entry entry = MakeEntry(text, tag);
   // After every entry that compares equal, as a sorted list box places it.
-  const auto place = std::upper_bound(
-      entries_.begin(), entries_.end(), entry.key,
-      [](const std::string& key, const Entry& e) { return KeyLess(key, e.key); });
+  const auto place = std::upper_bound(entries_.begin(), entries_.end(), entry, Less);
   const auto inserted = entries_.insert(place, std::move(entry));
   return static_cast<int>(inserted - entries_.begin());
 }
 
 void SiteList::AddAll(const std::vector<std::string>& texts) {
+  const std::size_t room = static_cast<std::size_t>(kMaxEntries) - entries_.size();
+  const auto end = texts.begin() + static_cast<std::ptrdiff_t>(std::min(room, texts.size()));
+  AddAll(std::vector<std::string>(texts.begin(), end));
+}
+
+void SiteList::AddAll(std::vector<std::string>&& texts) {
   // Only the first entries of the batch fit, as adding them one by one would find.
   const std::size_t room = static_cast<std::size_t>(kMaxEntries) - entries_.size();
   const std::size_t taken = std::min(room, texts.size());
   if (taken == 0) return;
+  std::vector<Entry> fresh;
+  fresh.reserve(taken);
+  for (std::size_t i = 0; i < taken; ++i) fresh.push_back(MakeEntry(std::move(texts[i]), 0));
+  Merge(std::move(fresh));
+}
 
-  const std::size_t old_count = entries_.size();
-  entries_.reserve(old_count + taken);
-  for (std::size_t i = 0; i < taken; ++i) entries_.push_back(Entry{texts[i], FoldCase(texts[i]), 0});
+void SiteList::Merge(std::vector<Entry>&& fresh) {
+  // The batch is sorted through a small array of heads and positions; equal keys keep their
+  // batch order (the position decides last), as adding them one by one would leave them.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> order;
+  order.reserve(fresh.size());
+  for (std::size_t i = 0; i < fresh.size(); ++i) {
+    order.emplace_back(fresh[i].head, static_cast<std::uint32_t>(i));
+  }
+  std::sort(order.begin(), order.end(), [&fresh](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    const int c = fresh[a.second].key.compare(fresh[b.second].key);
+    return c != 0 ? c < 0 : a.second < b.second;
+  });
 
-  // The new entries keep their batch order among equals (stable sort), and follow the old
-  // entries that compare equal to them (stable merge, old range first).
-  const auto less = [](const Entry& a, const Entry& b) { return KeyLess(a.key, b.key); };
-  const auto middle = entries_.begin() + static_cast<std::ptrdiff_t>(old_count);
-  std::stable_sort(middle, entries_.end(), less);
-  std::inplace_merge(entries_.begin(), middle, entries_.end(), less);
+  // Merged with the list: an old entry goes before a new one that compares equal to it.
+  std::vector<Entry> merged;
+  merged.reserve(entries_.size() + fresh.size());
+  std::size_t old = 0;
+  for (const auto& item : order) {
+    Entry& next = fresh[item.second];
+    while (old < entries_.size() && !Less(next, entries_[old])) {
+      merged.push_back(std::move(entries_[old++]));
+    }
+    merged.push_back(std::move(next));
+  }
+  while (old < entries_.size()) merged.push_back(std::move(entries_[old++]));
+  entries_ = std::move(merged);
 }
 
 bool SiteList::Remove(int index) {
@@ -95,10 +143,10 @@ bool SiteList::SetTag(int index, std::int32_t tag) {
 int SiteList::FindString(const std::string& prefix) const {
   // Every key that begins with the folded prefix sorts at or after it, and before any key
   // that does not begin with it but sorts after it: the first candidate decides.
-  const std::string key = FoldCase(prefix);
-  const auto first = std::lower_bound(
-      entries_.begin(), entries_.end(), key,
-      [](const Entry& e, const std::string& k) { return KeyLess(e.key, k); });
+  Entry wanted{std::string(), FoldCase(prefix), 0, 0};
+  wanted.head = Head(wanted.key);
+  const std::string& key = wanted.key;
+  const auto first = std::lower_bound(entries_.begin(), entries_.end(), wanted, Less);
   if (first == entries_.end() || first->key.compare(0, key.size(), key) != 0) return kError;
   return static_cast<int>(first - entries_.begin());
 }

@@ -14,7 +14,7 @@ inline constexpr std::int32_t TemporarySiteMark = 100;
 class SiteList {
  public:
   static constexpr int kMaxEntries = 32767;
-  static constexpr int kError = -1;      // LB_ERR
+  static constexpr int kError = -1;       // LB_ERR
   static constexpr int kErrorSpace = -2;  // LB_ERRSPACE
 
   // Adds an entry at its sorted place (after entries that compare equal) and returns its
@@ -22,6 +22,8 @@ class SiteList {
   int Add(const std::string& text, std::int32_t tag = 0);
   // Adds many entries with tag 0, with the same result as adding them one by one in order.
   void AddAll(const std::vector<std::string>& texts);
+  // The same, taking the texts over.
+  void AddAll(std::vector<std::string>&& texts);
   // Removes entry `index`; false when there is none.
   bool Remove(int index);
   void Clear();
@@ -42,9 +44,13 @@ class SiteList {
  private:
   struct Entry {
     std::string text;
-    std::string key;  // text with letter case folded, the sort key
+    std::string key;     // text with letter case folded, the sort key
+    std::uint64_t head;  // the key's first eight bytes, big-endian: most comparisons end here
     std::int32_t tag;
   };
+  static Entry MakeEntry(std::string text, std::int32_t tag);
+  static bool Less(const Entry& a, const Entry& b);
+  void Merge(std::vector<Entry>&& fresh);
   std::vector<Entry> entries_;
 };
 

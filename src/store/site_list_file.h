@@ -22,12 +22,18 @@ bool SiteListExists(const std::string& path);
 void SaveSiteLists();
 // Adds every entry of the list file to its list (what the lists hold stays).
 void LoadSiteLists();
-// Removes every "www." from `entry`, appends it to the list file and adds it to its list.
+// Removes every "www." from `entry`, appends it to the list file (closing a hand-made last
+// line that lacks its line end first) and adds it to its list, even when the file cannot be
+// opened.
 void AppendSiteEntry(const std::string& entry);
 
-// Removes every occurrence of `what` from `text` (exact comparison).
+// Removes every occurrence of `what` from `text` (exact comparison), including one that a
+// removal brings together: the result holds none.
 std::string RemoveAll(const std::string& text, const std::string& what);
-// The fields of a list file's content, by the file's reading rule.
+// The fields of a list file's content, by the file's reading rule. CR LF, a lone CR and a
+// lone LF all end a line; a quoted field runs to the next quote (an unterminated one to the
+// end of the content). A field whose text is empty (an empty or blank line, "", or nothing
+// between two commas) gives no entry.
 std::vector<std::string> ReadSiteListFields(const std::string& content);
 
 }  // namespace tarnivo

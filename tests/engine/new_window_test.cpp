@@ -201,9 +201,9 @@ struct CreditCase {
 
 TEST_F(NewWindowTest, UserActionCredit) {
   const CreditCase cases[] = {
-      {"A", true, false, "allowed"},  {"a", true, false, "allowed"},
-      {"", true, false, "allowed"},   {"INPUT", true, false, "allowed"},
-      {"BODY", true, false, "blocked"}, {"body", true, false, "blocked"},
+      {"A", true, false, "allowed"},        {"a", true, false, "allowed"},
+      {"", true, false, "allowed"},         {"INPUT", true, false, "allowed"},
+      {"BODY", true, false, "blocked"},     {"body", true, false, "blocked"},
       {"FRAMESET", true, false, "blocked"}, {"A", true, true, "blocked"},
       {"A", false, false, "blocked"},
   };
