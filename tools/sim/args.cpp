@@ -1,6 +1,5 @@
 #include "args.h"
 
-#include <cstring>
 #include <limits>
 #include <utility>
 

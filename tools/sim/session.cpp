@@ -126,10 +126,12 @@ std::vector<Session::BandView> Session::ViewBands() const {
   return views;
 }
 
-void Session::SayBandChanges(const std::vector<BandView>& before) {
-  if (!verbose_) return;
-  for (const BandView& now : ViewBands()) {
-    for (const BandView& then : before) {
+void Session::NoteBands() { noted_ = ViewBands(); }
+
+void Session::SayBandChanges() {
+  const std::vector<BandView> views = ViewBands();
+  for (const BandView& now : views) {
+    for (const BandView& then : noted_) {
       if (then.number != now.number) continue;
       const std::string who =
           windows_.size() > 1 ? "window " + std::to_string(now.number) + ": " : "";
@@ -142,6 +144,7 @@ void Session::SayBandChanges(const std::vector<BandView>& before) {
       }
     }
   }
+  noted_ = views;
 }
 
 }  // namespace scenario

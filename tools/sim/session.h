@@ -64,14 +64,10 @@ class Session {
   // machine, so that the transcript shows only the system's answers).
   void SetReporting(bool on) { reporting_ = on; }
 
-  // What the windows' bands show, to print what a command changed.
-  struct BandView {
-    int number;
-    std::int32_t icone;
-    int redraws;
-  };
-  std::vector<BandView> ViewBands() const;
-  void SayBandChanges(const std::vector<BandView>& before);
+  // What the windows' bands show (image set, redraws), to print what changed: NoteBands
+  // takes a view, SayBandChanges prints what differs from it and takes a new one.
+  void NoteBands();
+  void SayBandChanges();
 
  private:
   bool verbose_;
@@ -80,6 +76,13 @@ class Session {
   std::string root_;
   int next_number_ = 1;
   std::vector<std::unique_ptr<Window>> windows_;
+  struct BandView {
+    int number;
+    std::int32_t icone;
+    int redraws;
+  };
+  std::vector<BandView> ViewBands() const;
+  std::vector<BandView> noted_;
 };
 
 }  // namespace scenario

@@ -1,0 +1,49 @@
+// tarnivo-sim [-v] FILE...: runs scenario files on the Linux build, each in a fresh
+// machine state, and ends with "N passed, M failed".
+// Exit status: 0 when every file passed, 1 when an expectation failed, 2 when a line could
+// not be run (a parse error, an unknown command) or the arguments are wrong.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "runner.h"
+
+int main(int argc, char** argv) {
+  bool verbose = false;
+  std::vector<std::string> files;
+  bool options_done = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (!options_done && arg == "--") {
+      options_done = true;
+    } else if (!options_done && arg == "-v") {
+      verbose = true;
+    } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
+      std::cerr << "tarnivo-sim: unknown option " << arg << "\n";
+      std::cerr << "usage: tarnivo-sim [-v] FILE...\n";
+      return 2;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.empty()) {
+    std::cerr << "usage: tarnivo-sim [-v] FILE...\n";
+    return 2;
+  }
+
+  int passed = 0;
+  int failed = 0;
+  bool error = false;
+  for (const std::string& file : files) {
+    const scenario::FileResult result = scenario::RunFile(file, verbose, std::cout, std::cerr);
+    if (result == scenario::FileResult::Passed) {
+      ++passed;
+    } else {
+      ++failed;
+      error = error || result == scenario::FileResult::Error;
+    }
+  }
+  std::cout << passed << " passed, " << failed << " failed" << std::endl;
+  if (failed == 0) return 0;
+  return error ? 2 : 1;
+}
