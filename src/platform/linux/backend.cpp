@@ -80,12 +80,24 @@ std::string EscapeBytes(const std::string& bytes) {
   for (char c : bytes) {
     unsigned char b = static_cast<unsigned char>(c);
     switch (b) {
-      case '\0': out += "\\0"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
+      case '\0':
+        out += "\\0";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
       default:
         if (b < 0x20 || b >= 0x7F) {
           out += "\\x";

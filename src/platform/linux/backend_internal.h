@@ -12,8 +12,9 @@ void Report(const std::string& line);
 // Creates a folder and its parents. True when the folder exists afterwards.
 bool MakeFolders(const std::string& path);
 
-// Bytes made readable for a log line: printable ASCII as it stands, \0 \r \n \t \" \\
-// escaped, anything else as \xHH. No enclosing quotes.
+// Bytes made readable for a log line: printable ASCII as it stands; NUL, CR, LF, tab,
+// quote and backslash as \0 \r \n \t \" and a doubled backslash; anything else as \xHH.
+// No enclosing quotes.
 std::string EscapeBytes(const std::string& bytes);
 
 // A token for a log line: as it stands when it is non-empty and holds only printable

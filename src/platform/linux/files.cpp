@@ -1,0 +1,448 @@
+// The system directory and the file API of the Linux back end, on real Linux files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "platform/linux/backend.h"
+#include "platform/linux/backend_internal.h"
+#include "platform/linux/win32_api.h"
+
+namespace {
+
+constexpr DWORD kNoError = 0;
+constexpr DWORD kErrorTooManyOpenFiles = 4;
+constexpr DWORD kErrorNotSameDevice = 17;
+constexpr DWORD kErrorFileExists = 80;
+constexpr DWORD kErrorDiskFull = 112;
+constexpr DWORD kErrorNegativeSeek = 131;
+constexpr DWORD kErrorAlreadyExists = 183;
+constexpr DWORD kErrorNoAccess = 998;
+constexpr DWORD kAttributeReadOnly = 0x01;
+constexpr DWORD kAttributeDirectory = 0x10;
+constexpr DWORD kAttributeArchive = 0x20;
+
+struct OpenFile {
+  int fd = -1;
+  bool can_read = false;
+  bool can_write = false;
+};
+
+std::mutex g_files_mutex;
+std::map<std::uintptr_t, OpenFile> g_files;
+std::uintptr_t g_next_handle = 0x2000;
+
+void Fail(DWORD code) { SetLastError(code); }
+
+std::string LinuxPath(LPCSTR name) {
+  std::string path = name;
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+std::string ParentOf(const std::string& path) {
+  std::string::size_type slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The Windows error for an errno of a call that named `path`.
+DWORD ErrorFor(int error, const std::string& path) {
+  switch (error) {
+    case ENOENT:
+      // Windows tells a missing file from a missing folder on the way to it.
+      return IsFolder(ParentOf(path)) ? static_cast<DWORD>(ERROR_FILE_NOT_FOUND)
+                                      : static_cast<DWORD>(ERROR_PATH_NOT_FOUND);
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+      return ERROR_PATH_NOT_FOUND;
+    case EEXIST:
+      return kErrorFileExists;
+    case EMFILE:
+    case ENFILE:
+      return kErrorTooManyOpenFiles;
+    case ENOSPC:
+    case EDQUOT:
+      return kErrorDiskFull;
+    case EXDEV:
+      return kErrorNotSameDevice;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case EINVAL:
+      return ERROR_INVALID_PARAMETER;
+    default:
+      return ERROR_ACCESS_DENIED;
+  }
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+// Looks a handle up; caller holds g_files_mutex.
+OpenFile* Find(HANDLE handle) {
+  auto it = g_files.find(reinterpret_cast<std::uintptr_t>(handle));
+  return it == g_files.end() ? nullptr : &it->second;
+}
+
+void SyncFolder(const std::string& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
+  std::string folder = backend::SystemDirectory();
+  backend::internal::MakeFolders(folder);
+  UINT length = static_cast<UINT>(folder.size());
+  if (lpBuffer == nullptr || uSize <= length) return length + 1;
+  std::memcpy(lpBuffer, folder.c_str(), folder.size() + 1);
+  return length;
+}
+
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
+  (void)dwShareMode;
+  (void)lpSecurityAttributes;
+  (void)dwFlagsAndAttributes;
+  (void)hTemplateFile;
+  if (lpFileName == nullptr || *lpFileName == '\0') {
+    Fail(lpFileName == nullptr ? ERROR_INVALID_PARAMETER : ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::string path = LinuxPath(lpFileName);
+  bool can_read = (dwDesiredAccess & GENERIC_READ) != 0;
+  bool can_write = (dwDesiredAccess & GENERIC_WRITE) != 0;
+  int flags = O_CLOEXEC;
+  flags |= can_write ? (can_read ? O_RDWR : O_WRONLY) : O_RDONLY;
+  switch (dwCreationDisposition) {
+    case CREATE_NEW:
+      flags |= O_CREAT | O_EXCL;
+      break;
+    case CREATE_ALWAYS:
+      flags |= O_CREAT | O_TRUNC;
+      break;
+    case OPEN_EXISTING:
+      break;
+    case OPEN_ALWAYS:
+      flags |= O_CREAT;
+      break;
+    case TRUNCATE_EXISTING:
+      if (!can_write) {
+        Fail(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+      }
+      flags |= O_TRUNC;
+      break;
+    default:
+      Fail(ERROR_INVALID_PARAMETER);
+      return INVALID_HANDLE_VALUE;
+  }
+  if (IsFolder(path)) {
+    // A folder opens only with backup semantics on Windows; the system never asks for it.
+    Fail(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  bool existed = Exists(path);
+  int fd = -1;
+  do {
+    fd = open(path.c_str(), flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    Fail(ErrorFor(errno, path));
+    return INVALID_HANDLE_VALUE;
+  }
+  std::uintptr_t id = 0;
+  {
+    std::lock_guard<std::mutex> lock(g_files_mutex);
+    id = g_next_handle;
+    g_next_handle += 4;
+    g_files[id] = OpenFile{fd, can_read, can_write};
+  }
+  bool reports_existing =
+      existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS);
+  SetLastError(reports_existing ? kErrorAlreadyExists : kNoError);
+  return reinterpret_cast<HANDLE>(id);
+}
+
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                     LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped) {
+  (void)lpOverlapped;
+  if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
+  int fd = -1;
+  {
+    std::lock_guard<std::mutex> lock(g_files_mutex);
+    OpenFile* file = Find(hFile);
+    if (file == nullptr) {
+      Fail(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    if (!file->can_read) {
+      Fail(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+    fd = file->fd;
+  }
+  if (lpBuffer == nullptr && nNumberOfBytesToRead > 0) {
+    Fail(kErrorNoAccess);
+    return FALSE;
+  }
+  char* out = static_cast<char*>(lpBuffer);
+  DWORD total = 0;
+  while (total < nNumberOfBytesToRead) {
+    ssize_t got = read(fd, out + total, nNumberOfBytesToRead - total);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = total;
+      Fail(ErrorFor(errno, ""));
+      return FALSE;
+    }
+    if (got == 0) break;
+    total += static_cast<DWORD>(got);
+  }
+  if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = total;
+  return TRUE;
+}
+
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                      LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
+  (void)lpOverlapped;
+  if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
+  int fd = -1;
+  {
+    std::lock_guard<std::mutex> lock(g_files_mutex);
+    OpenFile* file = Find(hFile);
+    if (file == nullptr) {
+      Fail(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    if (!file->can_write) {
+      Fail(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+    fd = file->fd;
+  }
+  if (lpBuffer == nullptr && nNumberOfBytesToWrite > 0) {
+    Fail(kErrorNoAccess);
+    return FALSE;
+  }
+  const char* in = static_cast<const char*>(lpBuffer);
+  DWORD total = 0;
+  while (total < nNumberOfBytesToWrite) {
+    ssize_t put = write(fd, in + total, nNumberOfBytesToWrite - total);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = total;
+      Fail(ErrorFor(errno, ""));
+      return FALSE;
+    }
+    total += static_cast<DWORD>(put);
+  }
+  if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = total;
+  return TRUE;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, LONG* lpDistanceToMoveHigh,
+                            DWORD dwMoveMethod) {
+  int fd = -1;
+  {
+    std::lock_guard<std::mutex> lock(g_files_mutex);
+    OpenFile* file = Find(hFile);
+    if (file == nullptr) {
+      Fail(ERROR_INVALID_HANDLE);
+      return INVALID_SET_FILE_POINTER;
+    }
+    fd = file->fd;
+  }
+  std::int64_t distance = lDistanceToMove;
+  if (lpDistanceToMoveHigh != nullptr) {
+    std::uint64_t combined =
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*lpDistanceToMoveHigh)) << 32) |
+        static_cast<std::uint32_t>(lDistanceToMove);
+    distance = static_cast<std::int64_t>(combined);
+  }
+  std::int64_t base = 0;
+  switch (dwMoveMethod) {
+    case FILE_BEGIN:
+      break;
+    case FILE_CURRENT: {
+      off_t here = lseek(fd, 0, SEEK_CUR);
+      if (here < 0) {
+        Fail(ErrorFor(errno, ""));
+        return INVALID_SET_FILE_POINTER;
+      }
+      base = here;
+      break;
+    }
+    case FILE_END: {
+      struct stat info {};
+      if (fstat(fd, &info) != 0) {
+        Fail(ErrorFor(errno, ""));
+        return INVALID_SET_FILE_POINTER;
+      }
+      base = info.st_size;
+      break;
+    }
+    default:
+      Fail(ERROR_INVALID_PARAMETER);
+      return INVALID_SET_FILE_POINTER;
+  }
+  std::int64_t target = base + distance;
+  if (target < 0) {
+    Fail(kErrorNegativeSeek);
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (lseek(fd, static_cast<off_t>(target), SEEK_SET) < 0) {
+    Fail(ErrorFor(errno, ""));
+    return INVALID_SET_FILE_POINTER;
+  }
+  std::uint64_t position = static_cast<std::uint64_t>(target);
+  DWORD low = static_cast<DWORD>(position & 0xFFFFFFFFu);
+  if (lpDistanceToMoveHigh != nullptr) {
+    *lpDistanceToMoveHigh = static_cast<LONG>(static_cast<std::uint32_t>(position >> 32));
+  }
+  // A position whose low part looks like the failure value is told apart by a clear error.
+  if (low == INVALID_SET_FILE_POINTER) SetLastError(kNoError);
+  return low;
+}
+
+BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
+  int fd = -1;
+  {
+    std::lock_guard<std::mutex> lock(g_files_mutex);
+    OpenFile* file = Find(hFile);
+    if (file == nullptr) {
+      Fail(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    if (!file->can_write) {
+      Fail(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+    fd = file->fd;
+  }
+  if (fsync(fd) != 0 && errno != EINVAL) {
+    Fail(ErrorFor(errno, ""));
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL WINAPI CloseHandle(HANDLE hObject) {
+  int fd = -1;
+  {
+    std::lock_guard<std::mutex> lock(g_files_mutex);
+    auto it = g_files.find(reinterpret_cast<std::uintptr_t>(hObject));
+    if (it == g_files.end()) {
+      Fail(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    fd = it->second.fd;
+    g_files.erase(it);
+  }
+  close(fd);
+  return TRUE;
+}
+
+BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+  if (lpExistingFileName == nullptr || lpNewFileName == nullptr) {
+    Fail(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string from = LinuxPath(lpExistingFileName);
+  std::string to = LinuxPath(lpNewFileName);
+  struct stat source {};
+  if (lstat(from.c_str(), &source) != 0) {
+    Fail(ErrorFor(errno, from));
+    return FALSE;
+  }
+  struct stat target {};
+  bool target_exists = lstat(to.c_str(), &target) == 0;
+  if (target_exists && source.st_dev == target.st_dev && source.st_ino == target.st_ino) {
+    return TRUE;  // a file moved onto itself (or another link to it) stays as it is
+  }
+  if (target_exists) {
+    if ((dwFlags & MOVEFILE_REPLACE_EXISTING) == 0) {
+      Fail(kErrorAlreadyExists);
+      return FALSE;
+    }
+    if (S_ISDIR(target.st_mode)) {
+      Fail(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+  }
+  int result = -1;
+  if ((dwFlags & MOVEFILE_REPLACE_EXISTING) == 0) {
+    // Refuses to replace a file that appears between the check above and the move.
+    result = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+      result = rename(from.c_str(), to.c_str());
+    }
+  } else {
+    result = rename(from.c_str(), to.c_str());
+  }
+  if (result != 0) {
+    Fail(errno == EEXIST ? kErrorAlreadyExists : ErrorFor(errno, to));
+    return FALSE;
+  }
+  if (dwFlags & MOVEFILE_WRITE_THROUGH) {
+    SyncFolder(ParentOf(to));
+    if (ParentOf(to) != ParentOf(from)) SyncFolder(ParentOf(from));
+  }
+  return TRUE;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
+  if (lpFileName == nullptr) {
+    Fail(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string path = LinuxPath(lpFileName);
+  if (unlink(path.c_str()) != 0) {
+    Fail(ErrorFor(errno, path));
+    return FALSE;
+  }
+  return TRUE;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
+  if (lpFileName == nullptr) {
+    Fail(ERROR_INVALID_PARAMETER);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  std::string path = LinuxPath(lpFileName);
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    Fail(ErrorFor(errno, path));
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  DWORD attributes = S_ISDIR(info.st_mode) ? kAttributeDirectory : kAttributeArchive;
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= kAttributeReadOnly;
+  return attributes;
+}
+
+}  // extern "C"
