@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: formatting, the Linux build under the sanitizers (unit tests, platform
-# conformance tests, scenarios), the Windows build's tests under Wine, and the i686 compile.
+# conformance tests, scenarios), the Windows build's tests under Wine, and the i686 and
+# benchmark compiles. The last line sums up the test programs of both builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -10,22 +11,39 @@ scripts/install-deps.sh
 echo "== formatting"
 git ls-files -co --exclude-standard -- '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
-echo "== linux (AddressSanitizer, UndefinedBehaviorSanitizer)"
-cmake --preset linux-asan >/dev/null
-cmake --build --preset linux-asan -j"$jobs"
-ctest --preset linux-asan
+echo "== builds"
+for preset in linux-asan windows windows32 linux-bench; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j"$jobs"
+done
 
-echo "== benchmarks compile"
-cmake --preset linux-bench >/dev/null
-cmake --build --preset linux-bench -j"$jobs"
+passed=0
+failed=0
+run_ctest() {
+  local preset=$1 log
+  log=$(mktemp)
+  if ctest --preset "$preset" 2>&1 | tee "$log"; then :; fi
+  local summary
+  summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" || true)
+  rm -f "$log"
+  if [ -z "$summary" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  local bad total
+  bad=$(echo "$summary" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
+  total=$(echo "$summary" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/')
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
 
-echo "== windows x86_64 under Wine"
+echo "== linux tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+run_ctest linux-asan
+
+echo "== windows x86_64 tests under Wine"
 WINEPREFIX=$(scripts/wine-prefix.sh)
 export WINEPREFIX WINEDEBUG=-all
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j"$jobs"
-ctest --preset windows
+run_ctest windows
 
-echo "== windows i686 (compile only)"
-cmake --preset windows32 >/dev/null
-cmake --build --preset windows32 -j"$jobs"
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
