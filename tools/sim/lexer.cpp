@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "platform/linux/backend.h"
+
 namespace scenario {
 namespace {
 
@@ -144,41 +146,7 @@ bool SplitLine(const std::string& line, std::vector<Word>* words, std::string* e
 }
 
 std::string Quote(const std::string& bytes) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out = "\"";
-  for (char c : bytes) {
-    const auto u = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\0':
-        out += "\\0";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (u < 0x20 || u == 0x7F) {
-          out += "\\x";
-          out.push_back(kHex[u >> 4]);
-          out.push_back(kHex[u & 0xF]);
-        } else {
-          out.push_back(c);
-        }
-    }
-  }
-  out += '"';
-  return out;
+  return "\"" + backend::EscapeBytes(bytes, true) + "\"";
 }
 
 std::string Trim(const std::string& line) {

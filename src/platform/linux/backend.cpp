@@ -73,7 +73,9 @@ bool MakeFolders(const std::string& path) {
   return errno == EEXIST && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::string EscapeBytes(const std::string& bytes) {
+}  // namespace internal
+
+std::string EscapeBytes(const std::string& bytes, bool keepHighBytes) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(bytes.size());
@@ -99,7 +101,7 @@ std::string EscapeBytes(const std::string& bytes) {
         out += "\\\\";
         break;
       default:
-        if (b < 0x20 || b >= 0x7F) {
+        if (b < 0x20 || b == 0x7F || (b > 0x7F && !keepHighBytes)) {
           out += "\\x";
           out += kHex[b >> 4];
           out += kHex[b & 0xF];
@@ -110,6 +112,8 @@ std::string EscapeBytes(const std::string& bytes) {
   }
   return out;
 }
+
+namespace internal {
 
 std::string LogToken(const std::string& text) {
   bool plain = !text.empty();

@@ -36,4 +36,8 @@ int BeepCount();
 // An empty function stops the reports.
 void SetObserver(std::function<void(const std::string&)> observer);
 
+// Bytes as a scenario file writes them inside quotes: \0 \r \n \t \" \\ and \xHH for the
+// other control bytes (and for bytes from 0x80 up unless `keepHighBytes`).
+std::string EscapeBytes(const std::string& bytes, bool keepHighBytes = false);
+
 }  // namespace backend

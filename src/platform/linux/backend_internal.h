@@ -15,7 +15,6 @@ bool MakeFolders(const std::string& path);
 // Bytes made readable for a log line: printable ASCII as it stands; NUL, CR, LF, tab,
 // quote and backslash as \0 \r \n \t \" and a doubled backslash; anything else as \xHH.
 // No enclosing quotes.
-std::string EscapeBytes(const std::string& bytes);
 
 // A token for a log line: as it stands when it is non-empty and holds only printable
 // characters other than blanks and quotes, else quoted and escaped.

@@ -189,28 +189,40 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
   return reinterpret_cast<HANDLE>(id);
 }
 
+namespace {
+
+// The descriptor of an open file for reading or writing `count` bytes at `buffer`; -1 with
+// the last error set when the handle, its access or the buffer does not allow it.
+int DescriptorFor(HANDLE handle, bool writing, LPCVOID buffer, DWORD count) {
+  int fd = -1;
+  {
+    std::lock_guard<std::mutex> lock(g_files_mutex);
+    OpenFile* file = Find(handle);
+    if (file == nullptr) {
+      Fail(ERROR_INVALID_HANDLE);
+      return -1;
+    }
+    if (!(writing ? file->can_write : file->can_read)) {
+      Fail(ERROR_ACCESS_DENIED);
+      return -1;
+    }
+    fd = file->fd;
+  }
+  if (buffer == nullptr && count > 0) {
+    Fail(kErrorNoAccess);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                      LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped) {
   (void)lpOverlapped;
   if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
-  int fd = -1;
-  {
-    std::lock_guard<std::mutex> lock(g_files_mutex);
-    OpenFile* file = Find(hFile);
-    if (file == nullptr) {
-      Fail(ERROR_INVALID_HANDLE);
-      return FALSE;
-    }
-    if (!file->can_read) {
-      Fail(ERROR_ACCESS_DENIED);
-      return FALSE;
-    }
-    fd = file->fd;
-  }
-  if (lpBuffer == nullptr && nNumberOfBytesToRead > 0) {
-    Fail(kErrorNoAccess);
-    return FALSE;
-  }
+  const int fd = DescriptorFor(hFile, false, lpBuffer, nNumberOfBytesToRead);
+  if (fd < 0) return FALSE;
   char* out = static_cast<char*>(lpBuffer);
   DWORD total = 0;
   while (total < nNumberOfBytesToRead) {
@@ -232,24 +244,8 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
                       LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
   (void)lpOverlapped;
   if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
-  int fd = -1;
-  {
-    std::lock_guard<std::mutex> lock(g_files_mutex);
-    OpenFile* file = Find(hFile);
-    if (file == nullptr) {
-      Fail(ERROR_INVALID_HANDLE);
-      return FALSE;
-    }
-    if (!file->can_write) {
-      Fail(ERROR_ACCESS_DENIED);
-      return FALSE;
-    }
-    fd = file->fd;
-  }
-  if (lpBuffer == nullptr && nNumberOfBytesToWrite > 0) {
-    Fail(kErrorNoAccess);
-    return FALSE;
-  }
+  const int fd = DescriptorFor(hFile, true, lpBuffer, nNumberOfBytesToWrite);
+  if (fd < 0) return FALSE;
   const char* in = static_cast<const char*>(lpBuffer);
   DWORD total = 0;
   while (total < nNumberOfBytesToWrite) {

@@ -743,7 +743,7 @@ std::string ReadableData(DWORD type, const std::string& data) {
     }
     return std::to_string(number);
   }
-  return "\"" + backend::internal::EscapeBytes(data) + "\"";
+  return "\"" + backend::EscapeBytes(data) + "\"";
 }
 
 bool IsString(DWORD type) {
