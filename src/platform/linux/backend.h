@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/linux/win32_api.h"
+
 namespace backend {
 
 // The folder that holds the registry file and the system directory: $TARNIVO_ROOT, or
@@ -18,8 +20,9 @@ std::string RegistryFile();
 std::string SystemDirectory();
 
 // Puts the machine state of this process back to its start: no key or button down,
-// Scroll Lock off, no pending "pressed since the last query" bits, beep count 0.
-// The registry and files are left alone (they live in the root folder).
+// Scroll Lock off, no pending "pressed since the last query" bits, beep count 0, the
+// cursor at 0,0. The registry and files are left alone (they live in the root folder), and
+// so are the clock, the windows, the menus and the timers.
 void ResetInput();
 
 // A user presses or releases a key or the left mouse button (virtual-key code).
@@ -35,6 +38,26 @@ int BeepCount();
 // writes and deletes, synthesised key events, beeps) is reported here, one line each.
 // An empty function stops the reports.
 void SetObserver(std::function<void(const std::string&)> observer);
+
+// The virtual clock. Time on the Linux back end moves only when told: GetTickCount,
+// GetLocalTime and the timers all follow it. SetTimeOfDay sets the time of day (the tick
+// count keeps counting from where it is); Sleep advances the clock without running timers.
+// The date starts at Monday 2026-01-05 and moves on when the time of day passes midnight.
+void SetTimeOfDay(int hour, int minute, int second, int millisecond = 0);
+// Puts the clock back to its start: tick count 0, 2026-01-05 00:00:00.000. Timers keep the
+// time they had left.
+void ResetClock();
+// Lets `milliseconds` pass on this thread as a message loop would live them: due timers
+// fire in due order (their WM_TIMER messages or TIMERPROCs are dispatched at their due
+// time), posted messages are dispatched as they come.
+void RunFor(unsigned milliseconds);
+// Dispatches every message already waiting for this thread (no time passes).
+// A WM_QUIT stays in the queue for the caller's own GetMessageA or PeekMessageA; a
+// handler that posts without end is stopped after 100000 messages, with a report.
+void RunPending();
+
+// Puts the cursor over `window` (the middle of its rectangle on the screen).
+void MoveCursorOver(HWND window);
 
 // Bytes as a scenario file writes them inside quotes: \0 \r \n \t \" \\ and \xHH for the
 // other control bytes (and for bytes from 0x80 up unless `keepHighBytes`).

@@ -1,7 +1,12 @@
 // Pieces shared by the files of the Linux back end. Not for the system's code or tests.
 #pragma once
 
+#include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
+
+#include "platform/linux/win32_api.h"
 
 namespace backend::internal {
 
@@ -12,12 +17,52 @@ void Report(const std::string& line);
 // Creates a folder and its parents. True when the folder exists afterwards.
 bool MakeFolders(const std::string& path);
 
-// Bytes made readable for a log line: printable ASCII as it stands; NUL, CR, LF, tab,
-// quote and backslash as \0 \r \n \t \" and a doubled backslash; anything else as \xHH.
-// No enclosing quotes.
-
 // A token for a log line: as it stands when it is non-empty and holds only printable
 // characters other than blanks and quotes, else quoted and escaped.
 std::string LogToken(const std::string& text);
+
+// --- The virtual clock (clock.cpp) ---
+
+// Milliseconds since the clock's start; GetTickCount is the low 32 bits.
+std::uint64_t ClockNow();
+// Moves the clock forward to `when`; never backwards.
+void AdvanceClockTo(std::uint64_t when);
+// Puts the clock back to its start. Returns the time it had.
+std::uint64_t RestartClock();
+
+// --- The window manager (windows.cpp, messages.cpp, menus.cpp) ---
+//
+// Windows, classes, menus, message queues and timers are process-wide tables under one
+// lock. Functions named ...Locked expect the caller to hold it. A window procedure, a
+// TIMERPROC or the observer is never called with the lock held.
+
+std::mutex& UserMutex();
+
+// A handle value for a new window or menu: never 0, never given out twice.
+std::uintptr_t NewUserHandle();
+
+// Makes sure the calling thread's windows, queue and timers go when the thread ends.
+void EnsureThreadCleanup();
+
+// What the message functions need to know of a window.
+struct WindowFacts {
+  WNDPROC proc = nullptr;
+  std::thread::id thread;
+};
+bool FindWindowLocked(HWND window, WindowFacts* facts);
+// True when `window` is `ancestor` or a child, grandchild, ... of it.
+bool IsWindowOrDescendantLocked(HWND ancestor, HWND window);
+POINT CursorLocked();
+
+// Drops the timers and posted messages of a window that goes.
+void ForgetWindowMessagesLocked(HWND window);
+// Drops the queue and timers of a thread that ends.
+void ForgetThreadMessagesLocked(std::thread::id thread);
+// Drops the windows of a thread that ends, without messages.
+void ForgetThreadWindowsLocked(std::thread::id thread);
+
+bool IsMenuLocked(HMENU menu);
+// Destroys a menu and its submenus. False when `menu` is not a menu.
+bool DestroyMenuLocked(HMENU menu);
 
 }  // namespace backend::internal

@@ -1,4 +1,4 @@
-// Keyboard and mouse state, beeps and the tick count of the Linux back end.
+// Keyboard and mouse state and beeps of the Linux back end.
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -35,7 +35,6 @@ struct Keyboard {
 std::mutex g_input_mutex;
 Keyboard g_keys;
 std::atomic<int> g_beeps{0};
-std::atomic<DWORD> g_ticks{0};
 
 bool ValidKey(int vk) { return vk > 0 && vk < kKeyCount; }
 
@@ -176,6 +175,7 @@ void ResetInput() {
     g_keys = Keyboard{};
   }
   g_beeps = 0;
+  SetCursorPos(0, 0);
 }
 
 void PressKey(int vk) {
@@ -241,9 +241,5 @@ BOOL WINAPI MessageBeep(UINT uType) {
   backend::internal::Report("beep");
   return TRUE;
 }
-
-DWORD WINAPI GetTickCount() { return g_ticks.load(); }
-
-void WINAPI Sleep(DWORD dwMilliseconds) { g_ticks += dwMilliseconds; }
 
 }  // extern "C"

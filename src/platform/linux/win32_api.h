@@ -52,6 +52,195 @@ using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 struct OVERLAPPED;
 using LPOVERLAPPED = OVERLAPPED*;
 
+// Windows, menus and messages.
+struct HWND__;
+using HWND = HWND__*;
+struct HMENU__;
+using HMENU = HMENU__*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
+struct HICON__;
+using HICON = HICON__*;
+using HCURSOR = HICON;
+struct HBRUSH__;
+using HBRUSH = HBRUSH__*;
+using ATOM = WORD;
+using WNDPROC = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
+using TIMERPROC = void(CALLBACK*)(HWND, UINT, UINT_PTR, DWORD);
+
+struct POINT {
+  LONG x;
+  LONG y;
+};
+using LPPOINT = POINT*;
+
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
+using LPRECT = RECT*;
+
+struct MSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+};
+using LPMSG = MSG*;
+
+struct WNDCLASSA {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+};
+
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+using LPSYSTEMTIME = SYSTEMTIME*;
+
+struct MENUITEMINFOA {
+  UINT cbSize;
+  UINT fMask;
+  UINT fType;
+  UINT fState;
+  UINT wID;
+  HMENU hSubMenu;
+  void* hbmpChecked;
+  void* hbmpUnchecked;
+  ULONG_PTR dwItemData;
+  LPSTR dwTypeData;
+  UINT cch;
+  void* hbmpItem;
+};
+using LPMENUITEMINFOA = MENUITEMINFOA*;
+using LPCMENUITEMINFOA = const MENUITEMINFOA*;
+
+// What WM_NCCREATE and WM_CREATE point their lParam at.
+struct CREATESTRUCTA {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCSTR lpszName;
+  LPCSTR lpszClass;
+  DWORD dwExStyle;
+};
+using LPCREATESTRUCTA = CREATESTRUCTA*;
+
+#define MAKEINTATOM(i) (reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
+#define LOWORD(l) (static_cast<WORD>(static_cast<DWORD_PTR>(l) & 0xffff))
+#define HIWORD(l) (static_cast<WORD>((static_cast<DWORD_PTR>(l) >> 16) & 0xffff))
+
+// Messages.
+constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_CREATE = 0x0001;
+constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_MOVE = 0x0003;
+constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_ACTIVATE = 0x0006;
+constexpr UINT WM_SETFOCUS = 0x0007;
+constexpr UINT WM_KILLFOCUS = 0x0008;
+constexpr UINT WM_SETTEXT = 0x000C;
+constexpr UINT WM_GETTEXT = 0x000D;
+constexpr UINT WM_GETTEXTLENGTH = 0x000E;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUIT = 0x0012;
+constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_NCCREATE = 0x0081;
+constexpr UINT WM_NCDESTROY = 0x0082;
+constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
+constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_SYSKEYDOWN = 0x0104;
+constexpr UINT WM_SYSKEYUP = 0x0105;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_USER = 0x0400;
+constexpr UINT WM_APP = 0x8000;
+
+// Window styles and creation.
+constexpr DWORD WS_OVERLAPPED = 0x00000000u;
+constexpr DWORD WS_POPUP = 0x80000000u;
+constexpr DWORD WS_CHILD = 0x40000000u;
+constexpr DWORD WS_VISIBLE = 0x10000000u;
+constexpr DWORD WS_DISABLED = 0x08000000u;
+constexpr DWORD WS_CLIPSIBLINGS = 0x04000000u;
+constexpr DWORD WS_CLIPCHILDREN = 0x02000000u;
+constexpr DWORD WS_CAPTION = 0x00C00000u;
+constexpr DWORD WS_BORDER = 0x00800000u;
+constexpr DWORD WS_SYSMENU = 0x00080000u;
+constexpr DWORD WS_TABSTOP = 0x00010000u;
+constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000u;
+constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080u;
+constexpr DWORD WS_EX_TOPMOST = 0x00000008u;
+constexpr DWORD WS_EX_NOACTIVATE = 0x08000000u;
+constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
+#define HWND_MESSAGE (reinterpret_cast<HWND>(static_cast<LONG_PTR>(-3)))
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOW = 5;
+constexpr int SW_SHOWNOACTIVATE = 4;
+constexpr UINT USER_TIMER_MINIMUM = 0x0000000Au;
+constexpr UINT USER_TIMER_MAXIMUM = 0x7FFFFFFFu;
+
+// Message queue.
+constexpr UINT PM_NOREMOVE = 0x0000;
+constexpr UINT PM_REMOVE = 0x0001;
+constexpr UINT PM_NOYIELD = 0x0002;
+
+// Menus.
+constexpr UINT MF_STRING = 0x00000000u;
+constexpr UINT MF_BYCOMMAND = 0x00000000u;
+constexpr UINT MF_ENABLED = 0x00000000u;
+constexpr UINT MF_UNCHECKED = 0x00000000u;
+constexpr UINT MF_GRAYED = 0x00000001u;
+constexpr UINT MF_DISABLED = 0x00000002u;
+constexpr UINT MF_CHECKED = 0x00000008u;
+constexpr UINT MF_POPUP = 0x00000010u;
+constexpr UINT MF_SEPARATOR = 0x00000800u;
+constexpr UINT MF_BYPOSITION = 0x00000400u;
+constexpr UINT MFT_STRING = 0x00000000u;
+constexpr UINT MFT_SEPARATOR = 0x00000800u;
+constexpr UINT MFS_CHECKED = 0x00000008u;
+constexpr UINT MFS_GRAYED = 0x00000003u;
+constexpr UINT MIIM_STATE = 0x00000001u;
+constexpr UINT MIIM_ID = 0x00000002u;
+constexpr UINT MIIM_SUBMENU = 0x00000004u;
+constexpr UINT MIIM_DATA = 0x00000020u;
+constexpr UINT MIIM_STRING = 0x00000040u;
+constexpr UINT MIIM_FTYPE = 0x00000100u;
+constexpr UINT TPM_LEFTALIGN = 0x0000u;
+constexpr UINT TPM_RETURNCMD = 0x0100u;
+constexpr UINT TPM_VERTICAL = 0x0040u;
+
 #ifndef TRUE
 #define TRUE 1
 #endif
@@ -76,6 +265,16 @@ constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 constexpr LONG ERROR_KEY_DELETED = 1018;
+constexpr LONG ERROR_MOD_NOT_FOUND = 126;
+constexpr LONG ERROR_INVALID_WINDOW_HANDLE = 1400;
+constexpr LONG ERROR_INVALID_MENU_HANDLE = 1401;
+constexpr LONG ERROR_TLW_WITH_WSCHILD = 1406;
+constexpr LONG ERROR_CANNOT_FIND_WND_CLASS = 1407;
+constexpr LONG ERROR_CLASS_ALREADY_EXISTS = 1410;
+constexpr LONG ERROR_CLASS_DOES_NOT_EXIST = 1411;
+constexpr LONG ERROR_CLASS_HAS_WINDOWS = 1412;
+constexpr LONG ERROR_MENU_ITEM_NOT_FOUND = 1456;
+constexpr LONG ERROR_TIMEOUT = 1460;
 
 // Registry.
 constexpr DWORD REG_NONE = 0;
@@ -185,6 +384,66 @@ void WINAPI mouse_event(DWORD dwFlags, DWORD dx, DWORD dy, DWORD dwData, ULONG_P
 // Sounds.
 BOOL WINAPI MessageBeep(UINT uType);
 
+// Windows and classes.
+ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass);
+BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance);
+HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
+                            int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+                            HINSTANCE hInstance, LPVOID lpParam);
+BOOL WINAPI DestroyWindow(HWND hWnd);
+BOOL WINAPI IsWindow(HWND hWnd);
+LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+int WINAPI GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount);
+HWND WINAPI GetParent(HWND hWnd);
+BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect);
+BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
+BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
+BOOL WINAPI IsWindowVisible(HWND hWnd);
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+
+// Messages. Each thread has its own queue; a window's messages go to the thread that made it.
+// SendMessageA calls the window procedure at once, on the calling thread.
+// GetMessageA never waits for real time on the Linux back end: with nothing queued it moves
+// the virtual clock to the next timer the filter lets through; with no such timer it fails
+// (returns -1, GetLastError() == ERROR_TIMEOUT) instead of waiting for ever.
+LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                         UINT wRemoveMsg);
+BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
+BOOL WINAPI TranslateMessage(const MSG* lpMsg);
+LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
+void WINAPI PostQuitMessage(int nExitCode);
+
+// Timers.
+UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
+BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
+
+// The cursor and the window under it.
+BOOL WINAPI GetCursorPos(LPPOINT lpPoint);
+BOOL WINAPI SetCursorPos(int X, int Y);
+HWND WINAPI WindowFromPoint(POINT Point);
+
+// Menus.
+HMENU WINAPI CreateMenu();
+HMENU WINAPI CreatePopupMenu();
+BOOL WINAPI DestroyMenu(HMENU hMenu);
+BOOL WINAPI AppendMenuA(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCSTR lpNewItem);
+BOOL WINAPI ModifyMenuA(HMENU hMnu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem,
+                        LPCSTR lpNewItem);
+BOOL WINAPI SetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPositon, LPCMENUITEMINFOA lpmii);
+BOOL WINAPI GetMenuItemInfoA(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITEMINFOA lpmii);
+int WINAPI GetMenuStringA(HMENU hMenu, UINT uIDItem, LPSTR lpString, int cchMax, UINT flags);
+int WINAPI GetMenuItemCount(HMENU hMenu);
+UINT WINAPI GetMenuItemID(HMENU hMenu, int nPos);
+UINT WINAPI GetMenuState(HMENU hMenu, UINT uId, UINT uFlags);
+HMENU WINAPI GetSubMenu(HMENU hMenu, int nPos);
+HMENU WINAPI GetMenu(HWND hWnd);
+BOOL WINAPI SetMenu(HWND hWnd, HMENU hMenu);
+DWORD WINAPI CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck);
+
+// Time: the virtual clock of the Linux back end (see backend.h).
+void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 DWORD WINAPI GetTickCount();
 void WINAPI Sleep(DWORD dwMilliseconds);
 

@@ -1,0 +1,743 @@
+// Window classes and windows of the Linux back end: creation and destruction with their
+// messages, places on the screen, visibility, the menu bar, the cursor and the window under
+// it.
+//
+// Windows have no non-client area: a window's client area is its whole rectangle. A child
+// window's rectangle is kept relative to its parent's top-left corner, a top-level
+// window's on a screen of 1024 x 768 pixels. Z-order as Windows keeps it: a new top-level
+// window goes on top of the others, and so does a hidden one that is shown (unless shown
+// without activation); a new child window goes below its siblings, so the first child
+// made is the topmost.
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/linux/backend.h"
+#include "platform/linux/backend_internal.h"
+#include "platform/linux/win32_api.h"
+
+namespace {
+
+using backend::internal::UserMutex;
+
+constexpr LONG kScreenWidth = 1024;
+constexpr LONG kScreenHeight = 768;
+constexpr unsigned kFirstClassAtom = 0xC000;
+constexpr unsigned kLastClassAtom = 0xFFFF;
+constexpr int kShowMinNoActive = 7;
+constexpr int kShowNa = 8;
+constexpr std::uintptr_t kModuleHandle = 0x00400000;
+constexpr WPARAM kSizeRestored = 0;
+
+struct WindowClass {
+  std::string name;  // as it was registered
+  ATOM atom = 0;
+  WNDPROC proc = nullptr;
+  int windows = 0;
+};
+
+struct Window {
+  std::string class_key;
+  WNDPROC proc = nullptr;
+  DWORD style = 0;
+  DWORD ex_style = 0;
+  HWND parent = nullptr;  // the parent of a child window
+  HWND owner = nullptr;   // the owner of a top-level window
+  bool message_only = false;
+  RECT rect{};             // relative to the parent for a child window, else on the screen
+  HMENU menu = nullptr;    // the menu bar of a top-level window
+  std::thread::id thread;  // the thread that made it, whose queue gets its messages
+  std::string text;
+  bool destroying = false;
+  std::vector<HWND> children;  // topmost first
+};
+
+struct WindowTable {
+  std::map<std::string, WindowClass> classes;  // by name in lower case
+  std::map<std::string, ATOM> atoms;           // kept when a class goes, as Windows does
+  unsigned next_atom = kFirstClassAtom;
+  std::map<std::uintptr_t, Window> windows;
+  std::vector<HWND> top_levels;  // bottom first; message-only windows are not here
+  POINT cursor{0, 0};
+};
+
+std::atomic<std::uintptr_t> g_next_handle{0x10010};
+
+WindowTable& Table() {
+  static WindowTable* table = new WindowTable;
+  return *table;
+}
+
+std::uintptr_t KeyOf(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
+
+Window* FindLocked(HWND window) {
+  auto it = Table().windows.find(KeyOf(window));
+  return it == Table().windows.end() ? nullptr : &it->second;
+}
+
+std::string Lower(const char* text) {
+  std::string out = text;
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// A class named by an atom (MAKEINTATOM) rather than by a string.
+bool IsAtomName(LPCSTR name) { return reinterpret_cast<std::uintptr_t>(name) <= 0xFFFF; }
+
+WindowClass* FindClassLocked(LPCSTR name) {
+  if (name == nullptr) return nullptr;
+  if (IsAtomName(name)) {
+    ATOM atom = static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(name));
+    for (auto& entry : Table().classes) {
+      if (entry.second.atom == atom) return &entry.second;
+    }
+    return nullptr;
+  }
+  auto it = Table().classes.find(Lower(name));
+  return it == Table().classes.end() ? nullptr : &it->second;
+}
+
+LONG Clamp(std::int64_t value) {
+  if (value > std::numeric_limits<LONG>::max()) return std::numeric_limits<LONG>::max();
+  if (value < std::numeric_limits<LONG>::min()) return std::numeric_limits<LONG>::min();
+  return static_cast<LONG>(value);
+}
+
+RECT MakeRect(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
+  width = std::max<std::int64_t>(width, 0);
+  height = std::max<std::int64_t>(height, 0);
+  return RECT{Clamp(x), Clamp(y), Clamp(x + width), Clamp(y + height)};
+}
+
+RECT ScreenRectLocked(const Window& window) {
+  std::int64_t left = window.rect.left;
+  std::int64_t top = window.rect.top;
+  std::int64_t width = static_cast<std::int64_t>(window.rect.right) - window.rect.left;
+  std::int64_t height = static_cast<std::int64_t>(window.rect.bottom) - window.rect.top;
+  for (const Window* at = &window; at->parent != nullptr;) {
+    const Window* parent = FindLocked(at->parent);
+    if (parent == nullptr) break;
+    left += parent->rect.left;
+    top += parent->rect.top;
+    at = parent;
+  }
+  return MakeRect(left, top, width, height);
+}
+
+bool Contains(const RECT& rect, POINT point) {
+  return point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
+         point.y < rect.bottom;
+}
+
+// WM_MOVE and WM_SIZE carry two 16-bit values.
+LPARAM PackPoint(LONG low, LONG high) {
+  return static_cast<LPARAM>((static_cast<DWORD>(low) & 0xFFFFu) |
+                             ((static_cast<DWORD>(high) & 0xFFFFu) << 16));
+}
+
+void UnlinkLocked(HWND handle, const Window& window) {
+  std::vector<HWND>* list = &Table().top_levels;
+  if (window.parent != nullptr) {
+    Window* parent = FindLocked(window.parent);
+    if (parent == nullptr) return;
+    list = &parent->children;
+  }
+  list->erase(std::remove(list->begin(), list->end(), handle), list->end());
+}
+
+void RaiseLocked(HWND handle) {
+  auto& order = Table().top_levels;
+  auto it = std::find(order.begin(), order.end(), handle);
+  if (it == order.end()) return;
+  order.erase(it);
+  order.push_back(handle);
+}
+
+// Takes a window and everything below it out of the tables, without a message: for
+// windows that lose their thread, or children made while their parent was being freed.
+void RemoveTreeLocked(HWND handle) {
+  Window* window = FindLocked(handle);
+  if (window == nullptr) return;
+  std::vector<HWND> children = window->children;
+  for (HWND child : children) RemoveTreeLocked(child);
+  window = FindLocked(handle);
+  if (window == nullptr) return;
+  UnlinkLocked(handle, *window);
+  for (auto& entry : Table().windows) {
+    if (entry.second.owner == handle) entry.second.owner = nullptr;
+  }
+  backend::internal::ForgetWindowMessagesLocked(handle);
+  if (window->parent == nullptr && window->menu != nullptr) {
+    backend::internal::DestroyMenuLocked(window->menu);
+  }
+  auto cls = Table().classes.find(window->class_key);
+  if (cls != Table().classes.end()) --cls->second.windows;
+  Table().windows.erase(KeyOf(handle));
+}
+
+// Sends WM_DESTROY to a window, then to its children, each before its own children.
+void SendDestroy(HWND handle) {
+  SendMessageA(handle, WM_DESTROY, 0, 0);
+  std::vector<HWND> children;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(handle);
+    if (window == nullptr) return;
+    children = window->children;
+  }
+  for (HWND child : children) {
+    if (IsWindow(child)) SendDestroy(child);
+  }
+}
+
+// Frees a window after its children: WM_NCDESTROY goes to the deepest windows first. The
+// window still answers IsWindow while it handles WM_NCDESTROY.
+void FreeWindow(HWND handle) {
+  std::vector<HWND> children;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(handle);
+    if (window == nullptr) return;
+    children = window->children;
+  }
+  for (HWND child : children) FreeWindow(child);
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(handle);
+    if (window == nullptr) return;
+    UnlinkLocked(handle, *window);
+    for (auto& entry : Table().windows) {
+      if (entry.second.owner == handle) entry.second.owner = nullptr;
+    }
+    backend::internal::ForgetWindowMessagesLocked(handle);
+  }
+  SendMessageA(handle, WM_NCDESTROY, 0, 0);
+  HMENU menu = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(handle);
+    if (window == nullptr) return;
+    std::vector<HWND> late_children = window->children;
+    for (HWND child : late_children) RemoveTreeLocked(child);
+    window = FindLocked(handle);
+    if (window == nullptr) return;
+    if (window->parent == nullptr) menu = window->menu;
+    backend::internal::ForgetWindowMessagesLocked(handle);
+    auto cls = Table().classes.find(window->class_key);
+    if (cls != Table().classes.end()) --cls->second.windows;
+    Table().windows.erase(KeyOf(handle));
+  }
+  // The menu bar goes with its window.
+  if (menu != nullptr) DestroyMenu(menu);
+}
+
+bool SameThread(const Window& window) { return window.thread == std::this_thread::get_id(); }
+
+}  // namespace
+
+namespace backend {
+
+void MoveCursorOver(HWND window) {
+  RECT rect{};
+  if (!GetWindowRect(window, &rect)) return;
+  const std::int64_t x = (static_cast<std::int64_t>(rect.left) + rect.right) / 2;
+  const std::int64_t y = (static_cast<std::int64_t>(rect.top) + rect.bottom) / 2;
+  SetCursorPos(static_cast<int>(x), static_cast<int>(y));
+}
+
+}  // namespace backend
+
+namespace backend::internal {
+
+std::mutex& UserMutex() {
+  static std::mutex* mutex = new std::mutex;
+  return *mutex;
+}
+
+std::uintptr_t NewUserHandle() { return g_next_handle.fetch_add(4); }
+
+bool FindWindowLocked(HWND window, WindowFacts* facts) {
+  const Window* found = FindLocked(window);
+  if (found == nullptr) return false;
+  facts->proc = found->proc;
+  facts->thread = found->thread;
+  return true;
+}
+
+bool IsWindowOrDescendantLocked(HWND ancestor, HWND window) {
+  for (int depth = 0; window != nullptr && depth < 1000; ++depth) {
+    if (window == ancestor) return true;
+    const Window* found = FindLocked(window);
+    if (found == nullptr) return false;
+    window = found->parent;
+  }
+  return false;
+}
+
+POINT CursorLocked() { return Table().cursor; }
+
+void ForgetThreadWindowsLocked(std::thread::id thread) {
+  std::vector<HWND> gone;
+  for (const auto& entry : Table().windows) {
+    if (entry.second.thread == thread) gone.push_back(reinterpret_cast<HWND>(entry.first));
+  }
+  for (HWND handle : gone) RemoveTreeLocked(handle);
+}
+
+}  // namespace backend::internal
+
+extern "C" {
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
+  if (lpWndClass == nullptr || lpWndClass->lpszClassName == nullptr ||
+      IsAtomName(lpWndClass->lpszClassName) || *lpWndClass->lpszClassName == '\0' ||
+      lpWndClass->cbClsExtra < 0 || lpWndClass->cbWndExtra < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::lock_guard<std::mutex> lock(UserMutex());
+  WindowTable& table = Table();
+  std::string key = Lower(lpWndClass->lpszClassName);
+  if (table.classes.count(key) != 0) {
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+    return 0;
+  }
+  ATOM atom = 0;
+  auto known = table.atoms.find(key);
+  if (known != table.atoms.end()) {
+    atom = known->second;
+  } else {
+    if (table.next_atom > kLastClassAtom) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return 0;
+    }
+    atom = static_cast<ATOM>(table.next_atom++);
+    table.atoms[key] = atom;
+  }
+  WindowClass cls;
+  cls.name = lpWndClass->lpszClassName;
+  cls.atom = atom;
+  // A class without a procedure gets the default one rather than a crash.
+  cls.proc = lpWndClass->lpfnWndProc != nullptr ? lpWndClass->lpfnWndProc : DefWindowProcA;
+  table.classes[key] = cls;
+  return atom;
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
+  (void)hInstance;
+  std::lock_guard<std::mutex> lock(UserMutex());
+  WindowClass* cls = FindClassLocked(lpClassName);
+  if (cls == nullptr) {
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+  }
+  if (cls->windows > 0) {
+    SetLastError(ERROR_CLASS_HAS_WINDOWS);
+    return FALSE;
+  }
+  Table().classes.erase(Lower(cls->name.c_str()));
+  return TRUE;
+}
+
+HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
+                            int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+                            HINSTANCE hInstance, LPVOID lpParam) {
+  backend::internal::EnsureThreadCleanup();
+  const bool message_only = hWndParent == HWND_MESSAGE;
+  const bool child = (dwStyle & WS_CHILD) != 0 && !message_only;
+  const bool overlapped = (dwStyle & (WS_CHILD | WS_POPUP)) == 0;
+  HWND handle = nullptr;
+  CREATESTRUCTA create{};
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    WindowClass* cls = FindClassLocked(lpClassName);
+    if (cls == nullptr) {
+      SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+      return nullptr;
+    }
+    Window* parent = nullptr;
+    if (hWndParent != nullptr && !message_only) {
+      parent = FindLocked(hWndParent);
+      if (parent == nullptr) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+      }
+    }
+    if (child && parent == nullptr) {
+      SetLastError(ERROR_TLW_WITH_WSCHILD);
+      return nullptr;
+    }
+    if (!child && hMenu != nullptr && !backend::internal::IsMenuLocked(hMenu)) {
+      SetLastError(ERROR_INVALID_MENU_HANDLE);
+      return nullptr;
+    }
+
+    // CW_USEDEFAULT: an overlapped window gets the screen's top-left corner and three
+    // quarters of its size; a pop-up or child window gets 0.
+    std::int64_t x = X;
+    std::int64_t y = Y;
+    std::int64_t width = nWidth;
+    std::int64_t height = nHeight;
+    if (X == CW_USEDEFAULT) x = y = 0;
+    if (nWidth == CW_USEDEFAULT) {
+      width = overlapped ? kScreenWidth * 3 / 4 : 0;
+      height = overlapped ? kScreenHeight * 3 / 4 : 0;
+    }
+
+    handle = reinterpret_cast<HWND>(backend::internal::NewUserHandle());
+    Window window;
+    window.class_key = Lower(cls->name.c_str());
+    window.proc = cls->proc;
+    window.style = dwStyle & ~WS_VISIBLE;  // WS_VISIBLE comes with the showing at the end
+    window.ex_style = dwExStyle;
+    window.message_only = message_only;
+    window.rect = MakeRect(x, y, width, height);
+    window.thread = std::this_thread::get_id();
+    if (child) {
+      window.parent = hWndParent;
+      parent->children.push_back(handle);
+    } else {
+      if (parent != nullptr) {
+        HWND root = hWndParent;
+        while (const Window* up = FindLocked(root)) {
+          if (up->parent == nullptr) break;
+          root = up->parent;
+        }
+        window.owner = root;
+      }
+      window.menu = hMenu;
+      if (!message_only) Table().top_levels.push_back(handle);
+    }
+    ++cls->windows;
+    Table().windows.emplace(KeyOf(handle), std::move(window));
+
+    create.lpCreateParams = lpParam;
+    create.hInstance = hInstance;
+    create.hMenu = hMenu;
+    create.hwndParent = hWndParent;
+    const RECT& placed = Table().windows[KeyOf(handle)].rect;
+    create.x = placed.left;
+    create.y = placed.top;
+    create.cx = placed.right - placed.left;
+    create.cy = placed.bottom - placed.top;
+    create.style = static_cast<LONG>(dwStyle);
+    create.lpszName = lpWindowName;
+    create.lpszClass = lpClassName;
+    create.dwExStyle = dwExStyle;
+  }
+
+  // A procedure that refuses WM_NCCREATE or answers -1 to WM_CREATE fails the creation:
+  // the window then gets WM_NCDESTROY only.
+  LPARAM create_param = reinterpret_cast<LPARAM>(&create);
+  if (SendMessageA(handle, WM_NCCREATE, 0, create_param) == 0) {
+    FreeWindow(handle);
+    return nullptr;
+  }
+  if (!IsWindow(handle)) return nullptr;
+  if (SendMessageA(handle, WM_CREATE, 0, create_param) == -1) {
+    FreeWindow(handle);
+    return nullptr;
+  }
+  if (!IsWindow(handle)) return nullptr;
+  SendMessageA(handle, WM_SIZE, kSizeRestored, PackPoint(create.cx, create.cy));
+  if (!IsWindow(handle)) return nullptr;
+  SendMessageA(handle, WM_MOVE, 0, PackPoint(create.x, create.y));
+  if (!IsWindow(handle)) return nullptr;
+  if (dwStyle & WS_VISIBLE) ShowWindow(handle, SW_SHOW);
+  return IsWindow(handle) ? handle : nullptr;
+}
+
+BOOL WINAPI DestroyWindow(HWND hWnd) {
+  bool hide_child = false;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(hWnd);
+    if (window == nullptr) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    if (!SameThread(*window)) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+    if (window->destroying) return TRUE;
+    window->destroying = true;
+    // Only a child window hears that it is hidden on its way out.
+    hide_child = window->parent != nullptr && (window->style & WS_VISIBLE) != 0;
+    if (!hide_child) window->style &= ~WS_VISIBLE;
+  }
+  if (hide_child) ShowWindow(hWnd, SW_HIDE);
+
+  // Owned windows go first.
+  std::vector<HWND> owned;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    for (auto& entry : Table().windows) {
+      if (entry.second.owner != hWnd) continue;
+      if (SameThread(entry.second)) {
+        owned.push_back(reinterpret_cast<HWND>(entry.first));
+      } else {
+        entry.second.owner = nullptr;
+      }
+    }
+  }
+  for (HWND window : owned) DestroyWindow(window);
+
+  SendDestroy(hWnd);
+  FreeWindow(hWnd);
+  return TRUE;
+}
+
+BOOL WINAPI IsWindow(HWND hWnd) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  return FindLocked(hWnd) != nullptr ? TRUE : FALSE;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  switch (Msg) {
+    case WM_NCCREATE: {
+      const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+      if (create != nullptr && create->lpszName != nullptr && !IsAtomName(create->lpszName)) {
+        std::lock_guard<std::mutex> lock(UserMutex());
+        if (Window* window = FindLocked(hWnd)) window->text = create->lpszName;
+      }
+      return TRUE;
+    }
+    case WM_CLOSE:
+      DestroyWindow(hWnd);
+      return 0;
+    case WM_SETTEXT: {
+      std::lock_guard<std::mutex> lock(UserMutex());
+      Window* window = FindLocked(hWnd);
+      if (window == nullptr) return FALSE;
+      const char* text = reinterpret_cast<const char*>(lParam);
+      window->text = text != nullptr ? text : "";
+      return TRUE;
+    }
+    case WM_GETTEXT: {
+      char* buffer = reinterpret_cast<char*>(lParam);
+      if (buffer == nullptr || wParam == 0) return 0;
+      std::lock_guard<std::mutex> lock(UserMutex());
+      Window* window = FindLocked(hWnd);
+      if (window == nullptr) {
+        buffer[0] = '\0';
+        return 0;
+      }
+      std::size_t count = std::min<std::size_t>(window->text.size(), wParam - 1);
+      std::memcpy(buffer, window->text.data(), count);
+      buffer[count] = '\0';
+      return static_cast<LRESULT>(count);
+    }
+    case WM_GETTEXTLENGTH: {
+      std::lock_guard<std::mutex> lock(UserMutex());
+      Window* window = FindLocked(hWnd);
+      return window != nullptr ? static_cast<LRESULT>(window->text.size()) : 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+int WINAPI GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (lpClassName == nullptr || nMaxCount <= 0) return 0;
+  auto cls = Table().classes.find(window->class_key);
+  std::string name = cls != Table().classes.end() ? cls->second.name : window->class_key;
+  std::size_t count = std::min<std::size_t>(name.size(), static_cast<std::size_t>(nMaxCount) - 1);
+  std::memcpy(lpClassName, name.data(), count);
+  lpClassName[count] = '\0';
+  return static_cast<int>(count);
+}
+
+HWND WINAPI GetParent(HWND hWnd) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  if (window->parent != nullptr) return window->parent;
+  // A pop-up window answers its owner; other top-level windows have no parent.
+  return (window->style & WS_POPUP) != 0 ? window->owner : nullptr;
+}
+
+BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (lpRect == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *lpRect = ScreenRectLocked(*window);
+  return TRUE;
+}
+
+BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint) {
+  (void)bRepaint;
+  RECT rect{};
+  bool moved = false;
+  bool sized = false;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(hWnd);
+    if (window == nullptr) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    rect = MakeRect(X, Y, nWidth, nHeight);
+    const RECT& old = window->rect;
+    moved = rect.left != old.left || rect.top != old.top;
+    sized = rect.right - rect.left != old.right - old.left ||
+            rect.bottom - rect.top != old.bottom - old.top;
+    window->rect = rect;
+  }
+  if (moved) SendMessageA(hWnd, WM_MOVE, 0, PackPoint(rect.left, rect.top));
+  if (sized) {
+    SendMessageA(hWnd, WM_SIZE, kSizeRestored,
+                 PackPoint(rect.right - rect.left, rect.bottom - rect.top));
+  }
+  return TRUE;
+}
+
+BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
+  bool was_visible = false;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(hWnd);
+    if (window == nullptr) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    was_visible = (window->style & WS_VISIBLE) != 0;
+  }
+  const bool show = nCmdShow != SW_HIDE;
+  if (show == was_visible) return was_visible ? TRUE : FALSE;
+  SendMessageA(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+  std::lock_guard<std::mutex> lock(UserMutex());
+  Window* window = FindLocked(hWnd);
+  if (window == nullptr) return was_visible ? TRUE : FALSE;
+  if (show) {
+    window->style |= WS_VISIBLE;
+    const bool activates =
+        nCmdShow != SW_SHOWNOACTIVATE && nCmdShow != kShowNa && nCmdShow != kShowMinNoActive;
+    if (window->parent == nullptr && activates) RaiseLocked(hWnd);
+  } else {
+    window->style &= ~WS_VISIBLE;
+  }
+  return was_visible ? TRUE : FALSE;
+}
+
+BOOL WINAPI IsWindowVisible(HWND hWnd) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  const Window* window = FindLocked(hWnd);
+  for (int depth = 0; window != nullptr && depth < 1000; ++depth) {
+    if ((window->style & WS_VISIBLE) == 0 || window->message_only) return FALSE;
+    if (window->parent == nullptr) return TRUE;
+    window = FindLocked(window->parent);
+  }
+  return FALSE;
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+  if (lpModuleName == nullptr) return reinterpret_cast<HMODULE>(kModuleHandle);
+  SetLastError(ERROR_MOD_NOT_FOUND);
+  return nullptr;
+}
+
+BOOL WINAPI GetCursorPos(LPPOINT lpPoint) {
+  if (lpPoint == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::lock_guard<std::mutex> lock(UserMutex());
+  *lpPoint = Table().cursor;
+  return TRUE;
+}
+
+BOOL WINAPI SetCursorPos(int X, int Y) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  // The cursor stays on the screen.
+  Table().cursor.x = std::min(std::max(X, 0), kScreenWidth - 1);
+  Table().cursor.y = std::min(std::max(Y, 0), kScreenHeight - 1);
+  return TRUE;
+}
+
+HWND WINAPI WindowFromPoint(POINT Point) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  WindowTable& table = Table();
+  HWND found = nullptr;
+  // Topmost windows above the others; within each, the z-order.
+  for (int pass = 0; pass < 2 && found == nullptr; ++pass) {
+    const bool want_topmost = pass == 0;
+    for (auto it = table.top_levels.rbegin(); it != table.top_levels.rend(); ++it) {
+      const Window* window = FindLocked(*it);
+      if (window == nullptr || ((window->ex_style & WS_EX_TOPMOST) != 0) != want_topmost) continue;
+      if ((window->style & WS_VISIBLE) == 0) continue;
+      if (!Contains(ScreenRectLocked(*window), Point)) continue;
+      found = *it;
+      break;
+    }
+  }
+  // Down to the deepest visible, enabled child under the point.
+  for (int depth = 0; found != nullptr && depth < 1000; ++depth) {
+    const Window* window = FindLocked(found);
+    if (window == nullptr) break;
+    HWND next = nullptr;
+    for (HWND child : window->children) {
+      const Window* candidate = FindLocked(child);
+      if (candidate == nullptr) continue;
+      if ((candidate->style & WS_VISIBLE) == 0 || (candidate->style & WS_DISABLED) != 0) continue;
+      if (!Contains(ScreenRectLocked(*candidate), Point)) continue;
+      next = child;
+      break;
+    }
+    if (next == nullptr) break;
+    found = next;
+  }
+  return found;
+}
+
+HMENU WINAPI GetMenu(HWND hWnd) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  return window->parent == nullptr ? window->menu : nullptr;
+}
+
+BOOL WINAPI SetMenu(HWND hWnd, HMENU hMenu) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (window->parent != nullptr) return FALSE;  // a child window has no menu bar
+  if (hMenu != nullptr && !backend::internal::IsMenuLocked(hMenu)) {
+    SetLastError(ERROR_INVALID_MENU_HANDLE);
+    return FALSE;
+  }
+  window->menu = hMenu;
+  return TRUE;
+}
+
+}  // extern "C"
