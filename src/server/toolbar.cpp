@@ -3,6 +3,7 @@
 #include "platform/win32.h"
 #include "store/settings.h"
 #include "store/text_number.h"
+#include "ui/toolbar/frm_toolbar.h"
 
 namespace tarnivo {
 
@@ -14,7 +15,13 @@ CToolbar::CToolbar() {
   }
 }
 
-CToolbar::~CToolbar() { browser_events_.reset(); }
+CToolbar::~CToolbar() {
+  SetIEdoc(nullptr);
+  browser_events_.reset();
+  // The form must not keep a band that is gone.
+  frmToolbar* form = frmToolbar::Loaded();
+  if (form && form->m_Toolbar == this) form->m_Toolbar = nullptr;
+}
 
 void CToolbar::SetIcone(std::int32_t id) {
   if (id != icone_) AddToolbarIcons(id);
@@ -38,6 +45,19 @@ void CToolbar::BindBrowser(host::BrowserPtr browser) {
   if (m_oIE_) browser_events_ = m_oIE_->ConnectEvents(this);
 }
 
+void CToolbar::SetIEdoc(host::ObjectPtr document) {
+  document_events_.reset();  // the old document's events stop first
+  IEdoc_ = std::move(document);
+  if (IEdoc_) document_events_ = IEdoc_->ConnectDocumentEvents(this);
+}
+
+void CToolbar::Docu(const host::BrowserPtr& Ie) {
+  try {
+    SetIEdoc(Ie ? Ie->Document() : nullptr);
+  } catch (...) {
+  }
+}
+
 void CToolbar::SetSite(host::SitePtr site) {
   site_ = std::move(site);
   if (!site_) {
@@ -47,34 +67,64 @@ void CToolbar::SetSite(host::SitePtr site) {
     }
     Shared().UserActionFlag = false;
     AllowNextPopup = false;
+    try {
+      SetIEdoc(nullptr);
+    } catch (...) {
+    }
     return;
   }
   try {
     BindBrowser(site_->QueryWebBrowser());
   } catch (...) {
   }
+  try {
+    frmToolbar::Instance().Init(m_oIE_, this);
+  } catch (...) {
+  }
   // The toolbar's first image set follows the master switch; a switch that is not a
   // number leaves the toolbar without images.
+  toolbar_created_ = true;
+  visible_ = true;
   std::optional<double> enabled = TextAsNumber(Enabled);
   if (enabled) AddToolbarIcons(*enabled == 1 ? 103 : 2);
-  visible_ = true;
 }
 
 void CToolbar::ShowDW(bool show) { visible_ = show; }
 
+void CToolbar::CloseDW() {
+  toolbar_created_ = false;
+  visible_ = false;
+  try {
+    frmToolbar::Unload();
+  } catch (...) {
+  }
+}
+
 void CToolbar::Redraw() {
   ShowDW(false);
   ShowDW(true);
-  ++redraws_;
+  // Before the toolbar exists there is nothing to paint.
+  if (toolbar_created_) ++redraws_;
 }
 
 void CToolbar::NewWindow2(host::Value* ppDisp, host::EventFlag* Cancel) {
   m_oIE_NewWindow2(ppDisp, Cancel);
 }
 
-void CToolbar::BeforeNavigate2(const host::Value&, const std::string&) {}
-void CToolbar::CommandStateChange(std::int32_t, bool) {}
-void CToolbar::DocumentComplete(const host::Value&, const std::string&) {}
-void CToolbar::WindowClosing(bool, host::EventFlag*) {}
+void CToolbar::BeforeNavigate2(const host::Value& pDisp, const std::string& URL) {
+  m_oIE_BeforeNavigate2(pDisp, URL);
+}
+
+void CToolbar::CommandStateChange(std::int32_t Command, bool Enable) {
+  m_oIE_CommandStateChange(Command, Enable);
+}
+
+void CToolbar::DocumentComplete(const host::Value& pDisp, const std::string& URL) {
+  m_oIE_DocumentComplete(pDisp, URL);
+}
+
+void CToolbar::WindowClosing(bool IsChildWindow, host::EventFlag* Cancel) {
+  m_oIE_WindowClosing(IsChildWindow, Cancel);
+}
 
 }  // namespace tarnivo

@@ -1,5 +1,5 @@
-// CToolbar: the band object. One per browser window; it binds the browser's events to the
-// blocking engine and carries the toolbar's state.
+// CToolbar: the band object. One per browser window; it binds the browser's and the page's
+// events to the blocking engine and carries the toolbar's state.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 namespace tarnivo {
 
-class CToolbar : public host::BrowserEvents {
+class CToolbar : public host::BrowserEvents, public host::DocumentEvents {
  public:
   // Reads the settings; on first run stores the first-run values.
   CToolbar();
@@ -34,23 +34,43 @@ class CToolbar : public host::BrowserEvents {
   void SetSite(host::SitePtr site);
   // Shows or hides the band's toolbar window (IDockingWindow::ShowDW).
   void ShowDW(bool show);
+  // Closes the band's window (IDockingWindow::CloseDW): the toolbar goes and the toolbar
+  // form unloads.
+  void CloseDW();
   // Creates the settings key with its first-run values.
   void CriaChave();
+  // Binds the page hooks to the browser's current document (the Docu property).
+  void Docu(const host::BrowserPtr& Ie);
 
   // Loads image set `id` for the toolbar.
   void AddToolbarIcons(std::int32_t id);
+  // Hides and shows the toolbar so that the host paints it again.
+  void Redraw();
 
-  // The new-window decision.
-  void m_oIE_NewWindow2(host::Value* ppDisp, host::EventFlag* Cancel);
-
-  // The bound browser (null when none).
+  // The bound browser and page document (null when none).
   const host::BrowserPtr& m_oIE() const { return m_oIE_; }
+  const host::ObjectPtr& IEdoc() const { return IEdoc_; }
 
   // Until the toolbar window exists, its image loads and visibility are recorded here.
   int ImageLoads() const { return image_loads_; }
   bool Visible() const { return visible_; }
   // Times the toolbar was hidden and shown again to repaint it.
   int Redraws() const { return redraws_; }
+
+  // The browser's events.
+  void m_oIE_NewWindow2(host::Value* ppDisp, host::EventFlag* Cancel);
+  void m_oIE_BeforeNavigate2(const host::Value& pDisp, const std::string& URL);
+  void m_oIE_CommandStateChange(std::int32_t Command, bool Enable);
+  void m_oIE_DocumentComplete(const host::Value& pDisp, const std::string& URL);
+  void m_oIE_WindowClosing(bool IsChildWindow, host::EventFlag* Cancel);
+
+  // The page document's events.
+  bool IEDoc_onclick();
+  bool IEdoc_oncontextmenu();
+  void IEDoc_onfocusout();
+  void IEdoc_onkeydown();
+  void IEdoc_onmousedown();
+  void IEDoc_onmousemove();
 
   // host::BrowserEvents
   void NewWindow2(host::Value* ppDisp, host::EventFlag* Cancel) override;
@@ -59,16 +79,27 @@ class CToolbar : public host::BrowserEvents {
   void DocumentComplete(const host::Value& pDisp, const std::string& URL) override;
   void WindowClosing(bool IsChildWindow, host::EventFlag* Cancel) override;
 
+  // host::DocumentEvents
+  bool onclick() override { return IEDoc_onclick(); }
+  bool oncontextmenu() override { return IEdoc_oncontextmenu(); }
+  void onfocusout() override { IEDoc_onfocusout(); }
+  void onkeydown() override { IEdoc_onkeydown(); }
+  void onmousedown() override { IEdoc_onmousedown(); }
+  void onmousemove() override { IEDoc_onmousemove(); }
+
  private:
   void BindBrowser(host::BrowserPtr browser);
-  // Hides and shows the toolbar so that the host paints it again.
-  void Redraw();
+  // Binds the page hooks to `document` (null: unbinds them), disconnecting the old one first.
+  void SetIEdoc(host::ObjectPtr document);
   void Block(host::EventFlag* Cancel);
 
   std::int32_t icone_ = 0;
   host::SitePtr site_;
   host::BrowserPtr m_oIE_;
   std::unique_ptr<host::Connection> browser_events_;
+  host::ObjectPtr IEdoc_;
+  std::unique_ptr<host::Connection> document_events_;
+  bool toolbar_created_ = false;
   int image_loads_ = 0;
   bool visible_ = false;
   int redraws_ = 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tarnivo {
 
@@ -14,6 +15,13 @@ struct ThreadShared {
   std::string ActiveXFlag;        // copy of processAX
   std::int32_t BlockedCount = 0;  // copy of processNC
   bool UserActionFlag = false;    // the user has just pressed the left button over the page
+
+  // Page state.
+  bool PageComplete = false;         // the current page has finished loading
+  std::int32_t NavigationStart = 0;  // seconds since midnight of the last navigation start
+  std::int32_t ScanTicks = 0;        // page-scan ticks since the page was last found complete
+  std::vector<std::string> ActiveXPatterns;  // the patterns of the ActiveX screen
+  std::vector<std::string> ActiveXTags;      // the tags whose elements the screen checks
 };
 
 // This thread's shared values.

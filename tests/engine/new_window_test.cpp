@@ -1,6 +1,8 @@
 // The new-window decision, driven through the simulated browser as a page and a user would.
 #include <gtest/gtest.h>
 
+#include "support/band_fixture.h"
+
 #include <memory>
 #include <string>
 
@@ -17,58 +19,7 @@ namespace {
 
 using Outcome = sim::SimBrowser::PopupOutcome;
 
-const char* Name(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::Blocked:
-      return "blocked";
-    case Outcome::Allowed:
-      return "allowed";
-    case Outcome::Passed:
-      return "passed";
-  }
-  return "?";
-}
-
-class NewWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
-    backend::ResetInput();
-    ResetShared();
-    AllowedSites().Clear();
-    BlockedActiveX().Clear();
-  }
-  void TearDown() override {
-    if (band) band->SetSite(nullptr);
-    band.reset();
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
-  }
-
-  // Stores the settings as the menu commands would, then opens a browser window with the band.
-  void Start(const std::string& enabled, const std::string& level, const std::string& count = "0") {
-    ModReg::CreateNewKey(kSettingsKey, HKEY_LOCAL_MACHINE);
-    ModReg::SetKeyValue(kSettingsKey, "processNR", enabled, REG_SZ);
-    ModReg::SetKeyValue(kSettingsKey, "processNL", level, REG_SZ);
-    ModReg::SetKeyValue(kSettingsKey, "processNC", count, REG_SZ);
-    ModReg::SetKeyValue(kSettingsKey, "processAX", std::string("0"), REG_SZ);
-    band = std::make_unique<CToolbar>();
-    browser = std::make_shared<sim::SimBrowser>();
-    band->SetSite(std::make_shared<sim::SimSite>(browser));
-  }
-
-  void Page(const std::string& domain, const std::string& focus = "A") {
-    auto document = std::make_shared<sim::SimDocument>();
-    document->SetDomain(domain);
-    document->SetFocus(focus);
-    browser->SetDocument(document);
-  }
-
-  std::string Popup() { return Name(browser->RaiseNewWindow2()); }
-  std::int32_t StoredCount() { return StoredNumber(ModReg::QueryValue(kSettingsKey, "processNC")); }
-
-  std::unique_ptr<CToolbar> band;
-  std::shared_ptr<sim::SimBrowser> browser;
-};
+class NewWindowTest : public testing_support::BandTest {};
 
 TEST_F(NewWindowTest, BlockingOffLeavesCancelAndCountsNothing) {
   Start("0", "0", "4");
@@ -133,7 +84,7 @@ TEST_F(NewWindowTest, AllowedSitesByBothProbes) {
       {"", "*.", "blocked"},  // an empty domain makes no probe
   };
   for (const SiteCase& c : cases) {
-    SetUp();
+    Reset();
     Start("1", "1");
     AllowedSites().Add(c.entry);
     Page(c.domain);
@@ -208,7 +159,7 @@ TEST_F(NewWindowTest, UserActionCredit) {
       {"A", false, false, "blocked"},
   };
   for (const CreditCase& c : cases) {
-    SetUp();
+    Reset();
     Start("1", "0");
     Page("ads.example", c.focus);
     Shared().UserActionFlag = c.credit;
@@ -238,7 +189,7 @@ TEST_F(NewWindowTest, ButtonPressedSinceLastQueryCountsAsPressed) {
 
 TEST_F(NewWindowTest, ScrollLockGivesOneFreePassEvenWithBlockingOff) {
   for (const char* enabled : {"0", "1"}) {
-    SetUp();
+    Reset();
     Start(enabled, "1");
     Page("ads.example");
     backend::SetScrollLock(true);

@@ -10,6 +10,7 @@
 #include "server/toolbar.h"
 #include "store/mod_reg.h"
 #include "store/settings.h"
+#include "ui/toolbar/frm_toolbar.h"
 
 namespace tarnivo {
 namespace {
@@ -21,7 +22,10 @@ class ToolbarTest : public ::testing::Test {
     backend::ResetInput();
     ResetShared();
   }
-  void TearDown() override { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey); }
+  void TearDown() override {
+    frmToolbar::Unload();
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+  }
 
   static void Store(const char* name, const std::string& value) {
     ModReg::CreateNewKey(kSettingsKey, HKEY_LOCAL_MACHINE);

@@ -1,0 +1,267 @@
+#include "ui/toolbar/frm_toolbar.h"
+
+#include <memory>
+
+#include "engine/activex_screen.h"
+#include "server/toolbar.h"
+#include "store/settings.h"
+#include "store/site_list.h"
+#include "store/site_list_file.h"
+
+namespace tarnivo {
+
+namespace {
+
+constexpr const char* kFormClass = "TarnivoToolbarForm";
+constexpr UINT kTimerIntervals[frmToolbar::kTimerCount] = {20, 1100, 500};
+
+thread_local std::unique_ptr<frmToolbar> g_form;
+thread_local bool g_loaded = false;
+
+// The search engines of the Search menu: caption and URL template.
+struct SearchEngine {
+  const char* name;
+  const char* caption;
+  const char* tag;
+};
+constexpr SearchEngine kSearchEngines[] = {
+    {"mnuSite(0)", "&1 google.com", "http://www.google.com/search?q=<searchstring>"},
+    {"mnuSite(1)", "&2 groups.google.com", "http://groups.google.com/groups?q=<searchstring>"},
+};
+
+void RegisterFormClass() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = frmToolbar::WindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kFormClass;
+  RegisterClassA(&wc);  // already registered by another thread: fine
+}
+
+}  // namespace
+
+frmToolbar& frmToolbar::Instance() {
+  if (!g_form) g_form = std::make_unique<frmToolbar>();
+  return *g_form;
+}
+
+frmToolbar* frmToolbar::Loaded() { return g_loaded ? g_form.get() : nullptr; }
+
+void frmToolbar::Unload() {
+  if (!g_loaded || !g_form) return;
+  frmToolbar& form = *g_form;
+  for (int timer = 1; timer <= kTimerCount; ++timer) form.SetTimerEnabled(timer, false);
+  form.m_Toolbar = nullptr;
+  g_loaded = false;
+  if (form.window_) DestroyWindow(form.window_);  // its menu bar goes with it
+  // The object stays: a handler of the form may still be on the stack (a tick that let
+  // messages through); it finds a form without browser, band, window or menus.
+  form = frmToolbar();
+}
+
+void frmToolbar::Init(host::BrowserPtr Ie, CToolbar* Toolbar) {
+  m_IE = std::move(Ie);
+  m_Toolbar = Toolbar;
+  if (!g_loaded) Load();
+  SetUpSearchEntries();
+}
+
+void frmToolbar::Load() {
+  g_loaded = true;
+  RegisterFormClass();
+  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kFormClass, "frmToolbar", WS_POPUP, 0, 0, 0, 0,
+                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  BuildMenus();
+  ThreadShared& shared = Shared();
+  // Every step runs even when an earlier one fails.
+  try {
+    SetCaption("mnuNivel", shared.BlockLevel == "1" ? TextLevel2 : TextLevel1);
+    if (m_Toolbar) m_Toolbar->Redraw();
+  } catch (...) {
+  }
+  try {
+    SetChecked("mnuAX", shared.ActiveXFlag == "1");
+  } catch (...) {
+  }
+  try {
+    // The lists are filled afresh: a form loaded again on this thread must not add the
+    // file's entries a second time.
+    if (!SiteListExists(SiteListFile())) SaveSiteLists();
+    AllowedSites().Clear();
+    BlockedActiveX().Clear();
+    LoadSiteLists();
+  } catch (...) {
+  }
+  try {
+    if (ScrollLockIsOn()) ScrollLockOff(false);
+  } catch (...) {
+  }
+  try {
+    BuildActiveXPatterns();
+  } catch (...) {
+  }
+  SetTimerEnabled(1, true);
+}
+
+void frmToolbar::BuildMenus() {
+  bar_ = CreateMenu();
+  file_menu_ = CreatePopupMenu();
+  search_menu_ = CreatePopupMenu();
+  AppendMenuA(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(file_menu_), "File");
+  entries_.push_back(Entry{"mnuFile", bar_, 0, true, false, ""});
+  AppendMenuA(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(search_menu_), "Search");
+  entries_.push_back(Entry{"mnuSearch", bar_, 1, true, false, ""});
+
+  const bool on = m_Toolbar && m_Toolbar->Enabled == "1";
+  AddEntry(file_menu_, "tete", on ? TextNActivate : TextActivate, false);
+  AddEntry(file_menu_, "mnuNivel", TextLevel1, false);
+  AddEntry(file_menu_, "", "-", true);
+  AddEntry(file_menu_, "mnuLib", TextAllow, false);
+  AddEntry(file_menu_, "mnuSites", TextSiteList, false);
+  AddEntry(file_menu_, "mnuAX", TextBActiveX, false);
+  AddEntry(file_menu_, "mnuAXSite", TextUrlActiveX, false);
+  AddEntry(file_menu_, "", "-", true);
+  AddEntry(file_menu_, "mnuLang", "English", false);
+  AddEntry(file_menu_, "mnuSOBRE", TextAbout, false);
+  AddEntry(file_menu_, "mnu_List", "-", true);
+  AddEntry(file_menu_, "mnuPops", "", false);
+  AddEntry(search_menu_, "mnuSite(0)", "Site", false);
+  if (window_) SetMenu(window_, bar_);
+}
+
+void frmToolbar::AddEntry(HMENU menu, const std::string& name, const std::string& caption,
+                          bool separator) {
+  const UINT id = next_id_++;
+  AppendMenuA(menu, separator ? MF_SEPARATOR : MF_STRING, id,
+              separator ? nullptr : caption.c_str());
+  entries_.push_back(Entry{name, menu, id, false, separator, ""});
+}
+
+void frmToolbar::SetUpSearchEntries() {
+  for (const SearchEngine& engine : kSearchEngines) {
+    if (!HasEntry(engine.name)) AddEntry(search_menu_, engine.name, engine.caption, false);
+    SetCaption(engine.name, engine.caption);
+    for (Entry& entry : entries_) {
+      if (entry.name == engine.name) entry.tag = engine.tag;
+    }
+  }
+}
+
+const frmToolbar::Entry* frmToolbar::Find(const std::string& name) const {
+  if (name.empty()) return nullptr;
+  for (const Entry& entry : entries_) {
+    if (entry.name == name) return &entry;
+  }
+  return nullptr;
+}
+
+bool frmToolbar::HasEntry(const std::string& name) const { return Find(name) != nullptr; }
+
+std::string frmToolbar::Caption(const std::string& name) const {
+  const Entry* entry = Find(name);
+  if (!entry) return std::string();
+  if (entry->separator) return "-";
+  const UINT flags = entry->topLevel ? MF_BYPOSITION : MF_BYCOMMAND;
+  const int length = GetMenuStringA(entry->menu, entry->id, nullptr, 0, flags);
+  if (length <= 0) return std::string();
+  std::string caption(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = GetMenuStringA(entry->menu, entry->id, &caption[0], length + 1, flags);
+  caption.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return caption;
+}
+
+bool frmToolbar::SetCaption(const std::string& name, const std::string& caption) {
+  const Entry* entry = Find(name);
+  if (!entry || entry->separator) return false;
+  MENUITEMINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_STRING;
+  std::string text = caption;
+  info.dwTypeData = &text[0];
+  info.cch = static_cast<UINT>(text.size());
+  return SetMenuItemInfoA(entry->menu, entry->id, entry->topLevel ? TRUE : FALSE, &info) != 0;
+}
+
+bool frmToolbar::Checked(const std::string& name) const {
+  const Entry* entry = Find(name);
+  if (!entry || entry->topLevel) return false;
+  const UINT state = GetMenuState(entry->menu, entry->id, MF_BYCOMMAND);
+  return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
+}
+
+bool frmToolbar::SetChecked(const std::string& name, bool checked) {
+  const Entry* entry = Find(name);
+  if (!entry || entry->topLevel) return false;
+  return CheckMenuItem(entry->menu, entry->id,
+                       MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)) !=
+         static_cast<DWORD>(-1);
+}
+
+std::string frmToolbar::Tag(const std::string& name) const {
+  const Entry* entry = Find(name);
+  return entry ? entry->tag : std::string();
+}
+
+std::vector<std::string> frmToolbar::EntryNames() const {
+  std::vector<std::string> names;
+  for (const Entry& entry : entries_) {
+    if (!entry.name.empty()) names.push_back(entry.name);
+  }
+  return names;
+}
+
+std::string frmToolbar::GetInfo() {
+  char buffer[100] = {};
+  POINT point = {0, 0};
+  GetCursorPos(&point);
+  HWND under = WindowFromPoint(point);
+  if (under) GetClassNameA(under, buffer, 100);
+  return std::string(buffer, sizeof(buffer));
+}
+
+bool frmToolbar::ScrollLockIsOn() { return tarnivo::ScrollLockIsOn(); }
+
+void frmToolbar::ScrollLockOff(bool state) {
+  if (!state) tarnivo::ScrollLockOff();
+}
+
+bool frmToolbar::TimerEnabled(int timer) const {
+  return timer >= 1 && timer <= kTimerCount && timers_[timer - 1];
+}
+
+void frmToolbar::SetTimerEnabled(int timer, bool on) {
+  if (timer < 1 || timer > kTimerCount || timers_[timer - 1] == on) return;
+  timers_[timer - 1] = on;
+  if (!window_) return;
+  const UINT_PTR id = static_cast<UINT_PTR>(timer);
+  if (on) {
+    SetTimer(window_, id, kTimerIntervals[timer - 1], nullptr);
+  } else {
+    KillTimer(window_, id);
+  }
+}
+
+LRESULT CALLBACK frmToolbar::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  frmToolbar* form = Loaded();
+  if (msg == WM_TIMER && form && form->window_ == hwnd) {
+    try {
+      switch (wParam) {
+        case 1:
+          if (form->TimerEnabled(1)) form->Timer1_Timer();
+          break;
+        case 2:
+          if (form->TimerEnabled(2)) form->Timer2_Timer();
+          break;
+        case 3:
+          if (form->TimerEnabled(3)) form->Timer3_Timer();
+          break;
+        default:
+          break;
+      }
+    } catch (...) {
+    }
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace tarnivo

@@ -1,0 +1,109 @@
+// frmToolbar: the hidden form of the toolbar, one per user-interface thread. Its window owns
+// the toolbar's drop-down menus and its three watch timers; it keeps the browser (m_IE) and
+// the band (m_Toolbar) it serves.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "server/host.h"
+
+namespace tarnivo {
+
+class CToolbar;
+
+class frmToolbar {
+ public:
+  // This thread's form, created (not yet loaded) on first use.
+  static frmToolbar& Instance();
+  // This thread's form when it is loaded; null otherwise.
+  static frmToolbar* Loaded();
+  // Unloads this thread's form, when loaded: its timers stop, its window and menus go.
+  static void Unload();
+
+  // Stores the browser and the band, loads the form on first use, sets up the search entries.
+  void Init(host::BrowserPtr Ie, CToolbar* Toolbar);
+
+  // The menu texts, at their English defaults until a language file gives others.
+  std::string TextActivate = "Enable Tarnivo";
+  std::string TextNActivate = "Disable Tarnivo";
+  std::string TextLevel1 = "Normal";
+  std::string TextLevel2 = "Block All";
+  std::string TextAllow = "Allow URL";
+  std::string TextSiteList = "Allowed URLs";
+  std::string TextBActiveX = "Block ActiveX Dialog";
+  std::string TextUrlActiveX = "Blocked ActiveX URLs";
+  std::string TextAbout = "About";
+  std::string TextPopup1 = "Blocked a total of";
+  std::string TextPopup2 = "popups";
+
+  CToolbar* m_Toolbar = nullptr;
+  host::BrowserPtr m_IE;
+
+  HWND hWnd() const { return window_; }
+
+  // The class name of the window under the mouse pointer, in a 100-character text: the name
+  // first, then filler that callers ignore.
+  std::string GetInfo();
+  // The search field never holds the focus.
+  bool HasFocus() const { return false; }
+
+  bool ScrollLockIsOn();
+  // Switches Scroll Lock off when `state` is false; does nothing when it is true.
+  void ScrollLockOff(bool state);
+
+  // The watch timers: 1 (20 ms), 2 (1100 ms), 3 (500 ms).
+  static constexpr int kTimerCount = 3;
+  bool TimerEnabled(int timer) const;
+  void SetTimerEnabled(int timer, bool on);
+  void Timer1_Timer();
+  void Timer2_Timer();
+  void Timer3_Timer();
+
+  // Menu entries by name ("mnuFile", "tete", "mnuSOBRE", "mnuSite(1)", ...): caption and
+  // check mark, read from and written to the menus themselves. Unknown names: false / "".
+  bool HasEntry(const std::string& name) const;
+  std::string Caption(const std::string& name) const;
+  bool SetCaption(const std::string& name, const std::string& caption);
+  bool Checked(const std::string& name) const;
+  bool SetChecked(const std::string& name, bool checked);
+  // The URL template of a search entry ("" for any other entry).
+  std::string Tag(const std::string& name) const;
+  // The names of the entries, menu by menu, top to bottom.
+  std::vector<std::string> EntryNames() const;
+
+  // The two top-level menus' drop-downs.
+  HMENU FileMenu() const { return file_menu_; }
+  HMENU SearchMenu() const { return search_menu_; }
+
+  // The window procedure of the form's window.
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  struct Entry {
+    std::string name;
+    HMENU menu;     // the menu that holds the entry
+    UINT id;        // its command id (top-level entries: their position in the bar)
+    bool topLevel;  // an entry of the menu bar itself
+    bool separator;
+    std::string tag;  // a search entry's URL template
+  };
+
+  void Load();
+  void BuildMenus();
+  void AddEntry(HMENU menu, const std::string& name, const std::string& caption, bool separator);
+  const Entry* Find(const std::string& name) const;
+  void SetUpSearchEntries();
+
+  HWND window_ = nullptr;
+  HMENU bar_ = nullptr;
+  HMENU file_menu_ = nullptr;
+  HMENU search_menu_ = nullptr;
+  std::vector<Entry> entries_;
+  UINT next_id_ = 1000;
+  bool timers_[kTimerCount] = {false, false, false};
+};
+
+}  // namespace tarnivo

@@ -1,0 +1,222 @@
+// The hidden toolbar form: its loading, menus, and the watch timers on the virtual clock.
+#include <gtest/gtest.h>
+
+#include "engine/activex_screen.h"
+#include "support/band_fixture.h"
+#include "ui/toolbar/mod_menu.h"
+
+namespace tarnivo {
+namespace {
+
+// The text of script `index` of `page`.
+std::string ScriptText(const sim::SimDocument& page, std::size_t index) {
+  std::string text;
+  host::GetTextProperty(*page.Scripts().at(index), "Text", &text);
+  return text;
+}
+
+class ToolbarFormTest : public testing_support::BandTest {
+ protected:
+  static frmToolbar& Form() { return *frmToolbar::Loaded(); }
+
+  // A window of `className` under the mouse cursor, as the page or another window would be.
+  HWND PointAt(const std::string& className) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = className.c_str();
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, className.c_str(), "", WS_POPUP | WS_VISIBLE, 100, 100, 400,
+                                  300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    windows_.push_back(window);
+    backend::MoveCursorOver(window);
+    return window;
+  }
+
+  void TearDown() override {
+    for (HWND window : windows_) DestroyWindow(window);
+    BandTest::TearDown();
+  }
+
+  std::vector<HWND> windows_;
+};
+
+TEST_F(ToolbarFormTest, MenuTreeAtItsEnglishDefaults) {
+  Start("1", "1", "0");
+  frmToolbar& form = Form();
+  const std::vector<std::string> names = {
+      "mnuFile",   "mnuSearch", "tete",     "mnuNivel", "mnuLib",  "mnuSites",   "mnuAX",
+      "mnuAXSite", "mnuLang",   "mnuSOBRE", "mnu_List", "mnuPops", "mnuSite(0)", "mnuSite(1)"};
+  EXPECT_EQ(form.EntryNames(), names);
+  const std::pair<const char*, const char*> captions[] = {
+      {"mnuFile", "File"},
+      {"mnuSearch", "Search"},
+      {"tete", "Disable Tarnivo"},
+      {"mnuNivel", "Block All"},
+      {"mnuLib", "Allow URL"},
+      {"mnuSites", "Allowed URLs"},
+      {"mnuAX", "Block ActiveX Dialog"},
+      {"mnuAXSite", "Blocked ActiveX URLs"},
+      {"mnuLang", "English"},
+      {"mnuSOBRE", "About"},
+      {"mnu_List", "-"},
+      {"mnuPops", ""},
+      {"mnuSite(0)", "&1 google.com"},
+      {"mnuSite(1)", "&2 groups.google.com"},
+  };
+  for (const auto& [name, caption] : captions) EXPECT_EQ(form.Caption(name), caption) << name;
+  EXPECT_EQ(form.Tag("mnuSite(1)"), "http://groups.google.com/groups?q=<searchstring>");
+  EXPECT_EQ(GetMenuItemCount(form.FileMenu()), 12);
+  EXPECT_EQ(GetMenuItemCount(form.SearchMenu()), 2);
+}
+
+TEST_F(ToolbarFormTest, LoadFollowsTheStoredSettings) {
+  Store("0", "0", "0", "1");
+  backend::SetScrollLock(true);
+  band = std::make_unique<CToolbar>();
+  browser = std::make_shared<sim::SimBrowser>();
+  band->SetSite(std::make_shared<sim::SimSite>(browser));
+  frmToolbar& form = Form();
+  EXPECT_EQ(form.Caption("tete"), "Enable Tarnivo");
+  EXPECT_EQ(form.Caption("mnuNivel"), "Normal");
+  EXPECT_TRUE(form.Checked("mnuAX"));
+  EXPECT_FALSE(ScrollLockIsOn()) << "Scroll Lock on at load is switched off";
+  EXPECT_TRUE(form.TimerEnabled(1));
+  EXPECT_FALSE(form.TimerEnabled(2));
+  EXPECT_FALSE(form.TimerEnabled(3));
+  EXPECT_EQ(band->Redraws(), 0) << "no toolbar to repaint yet while the form loads";
+}
+
+TEST_F(ToolbarFormTest, LoadCreatesTheListFileAndLoadsItOnce) {
+  Start("1", "0");
+  EXPECT_TRUE(SiteListExists(SiteListFile()));
+  AllowedSites().Add("*.kept.example");
+  SaveSiteLists();
+  // Another window on the same thread after the first closed: the lists are not doubled.
+  Close();
+  Start("1", "0");
+  EXPECT_EQ(AllowedSites().Texts(), std::vector<std::string>{"*.kept.example"});
+}
+
+TEST_F(ToolbarFormTest, FindSubMenuComparesCaptionsExactly) {
+  Start("1", "0");
+  frmToolbar& form = Form();
+  EXPECT_EQ(FindSubMenu(form.hWnd(), "File"), form.FileMenu());
+  EXPECT_EQ(FindSubMenu(form.hWnd(), "Search"), form.SearchMenu());
+  EXPECT_EQ(FindSubMenu(form.hWnd(), "file"), nullptr);
+  EXPECT_EQ(FindSubMenu(nullptr, "File"), nullptr);
+}
+
+TEST_F(ToolbarFormTest, GetInfoNamesTheWindowUnderTheCursor) {
+  Start("1", "0");
+  PointAt("Internet Explorer_Server");
+  const std::string info = Form().GetInfo();
+  EXPECT_EQ(info.size(), 100u);
+  EXPECT_EQ(info.compare(0, 24, "Internet Explorer_Server"), 0);
+}
+
+struct PressCase {
+  const char* windowClass;
+  bool credit;
+};
+
+TEST_F(ToolbarFormTest, PressOverPageMenuOrControlOpensTheUserActionWindow) {
+  const PressCase cases[] = {
+      {"Internet Explorer_Server", true}, {"#32768", true}, {"ATL:0A1B2C3D", true}, {"Edit", false},
+      {"Shell_TrayWnd", false},
+  };
+  for (const PressCase& c : cases) {
+    Reset();
+    Start("1", "0");
+    PointAt(c.windowClass);
+    Shared().UserActionFlag = !c.credit;
+    backend::PressKey(VK_LBUTTON);
+    backend::RunFor(25);
+    EXPECT_EQ(Shared().UserActionFlag, c.credit) << c.windowClass;
+    EXPECT_EQ(Form().TimerEnabled(2), c.credit) << c.windowClass;
+    EXPECT_EQ(Form().TimerEnabled(1), !c.credit) << c.windowClass;
+  }
+}
+
+TEST_F(ToolbarFormTest, ClickThenPopupWithinASecondIsAllowedButNotAfter) {
+  const std::pair<unsigned, const char*> cases[] = {{900, "allowed"}, {1200, "blocked"}};
+  for (const auto& [delay, outcome] : cases) {
+    Reset();
+    Start("1", "0");
+    LoadedPage("news.example");
+    PointAt("Internet Explorer_Server");
+    backend::PressKey(VK_LBUTTON);
+    backend::RunFor(40);
+    backend::ReleaseKey(VK_LBUTTON);
+    backend::RunFor(delay - 40);
+    EXPECT_EQ(Popup(), outcome) << delay << " ms after the press";
+  }
+}
+
+TEST_F(ToolbarFormTest, HeldButtonKeepsTheWatchClosedUntilRelease) {
+  Start("1", "0");
+  PointAt("Internet Explorer_Server");
+  backend::PressKey(VK_LBUTTON);
+  backend::RunFor(20);
+  EXPECT_TRUE(Shared().UserActionFlag);
+  backend::RunFor(1100);
+  EXPECT_FALSE(Shared().UserActionFlag);
+  backend::RunFor(1900);  // three seconds held
+  EXPECT_FALSE(Form().TimerEnabled(1));
+  EXPECT_TRUE(Form().TimerEnabled(2));
+  EXPECT_FALSE(Shared().UserActionFlag);
+  backend::ReleaseKey(VK_LBUTTON);
+  backend::RunFor(1100);
+  EXPECT_TRUE(Form().TimerEnabled(1));
+  EXPECT_FALSE(Form().TimerEnabled(2));
+}
+
+TEST_F(ToolbarFormTest, PageScanShowsItsProgressInTheAboutCaption) {
+  Start("1", "0");
+  auto page = Page("news.example");
+  page->AddScript("document.write('xxxtoolbar')", "");
+  browser->SetBusy(true);
+  browser->RaiseBeforeNavigate2("http://news.example/");
+  Form().SetTimerEnabled(3, true);
+  backend::RunFor(1000);
+  EXPECT_EQ(Form().Caption("mnuSOBRE"), "About     2");
+  EXPECT_EQ(Shared().ScanTicks, 2);
+  EXPECT_EQ(ScriptText(*page, 0), "document.write('')");
+
+  browser->SetBusy(false);
+  backend::RunFor(500);
+  EXPECT_EQ(Form().Caption("mnuSOBRE"), "About     IDLE");
+  EXPECT_EQ(Shared().ScanTicks, 0);
+  EXPECT_TRUE(Shared().PageComplete);
+}
+
+TEST_F(ToolbarFormTest, PageScanStopsTwentySecondsAfterTheNavigationStart) {
+  Start("1", "0");
+  auto page = Page("news.example");
+  browser->SetBusy(true);
+  browser->RaiseBeforeNavigate2("http://news.example/");
+  Form().SetTimerEnabled(3, true);
+  backend::RunFor(20500);
+  page->AddScript("xxxtoolbar", "");
+  backend::RunFor(500);
+  EXPECT_EQ(ScriptText(*page, 0), "xxxtoolbar") << "past 20 seconds nothing is scanned";
+
+  // With no navigation start recorded, the scan runs whenever the page loads.
+  Shared().NavigationStart = 0;
+  backend::RunFor(500);
+  EXPECT_EQ(ScriptText(*page, 0), "");
+}
+
+TEST_F(ToolbarFormTest, UnloadStopsTimersAndForgetsTheBand) {
+  Start("1", "0");
+  Form().SetTimerEnabled(3, true);
+  band->CloseDW();
+  EXPECT_EQ(frmToolbar::Loaded(), nullptr);
+  PointAt("Internet Explorer_Server");
+  backend::PressKey(VK_LBUTTON);
+  backend::RunFor(100);
+  EXPECT_FALSE(Shared().UserActionFlag) << "no mouse watch once the form is gone";
+}
+
+}  // namespace
+}  // namespace tarnivo
