@@ -3,6 +3,7 @@
 #include <map>
 
 #include "commands.h"
+#include "engine/activex_screen.h"
 #include "engine/normalize_domain.h"
 #include "store/site_list.h"
 #include "store/site_list_file.h"
@@ -54,6 +55,19 @@ Status CriaChave(Session& session, const Args& args) {
   return Status::Ok();
 }
 
+Status BuildActiveXPatterns(Session&, const Args&) {
+  tarnivo::BuildActiveXPatterns();
+  return Status::Ok();
+}
+
+// The scan of the current window's browser's current document (none: nothing to scan).
+Status ScanActiveX(Session& session, const Args& args) {
+  tarnivo::sim::SimBrowser* browser = nullptr;
+  if (Status need = session.NeedBrowser(args.What(), &browser); !need.ok()) return need;
+  tarnivo::ScanActiveX(browser->Document());
+  return Status::Ok();
+}
+
 const std::map<std::string, CallEntry>& Table() {
   static const std::map<std::string, CallEntry> table = {
       {"NormalizeDomain", {1, NormalizeDomain}},
@@ -61,12 +75,13 @@ const std::map<std::string, CallEntry>& Table() {
       {"LoadSiteLists", {0, LoadSiteLists}},
       {"AppendSiteEntry", {1, AppendSiteEntry}},
       {"CriaChave", {0, CriaChave}},
+      {"BuildActiveXPatterns", {0, BuildActiveXPatterns}},
+      {"ScanActiveX", {0, ScanActiveX}},
   };
   return table;
 }
 
-const char* const kLaterCalls[] = {"BuildActiveXPatterns", "ScanActiveX", "ResetDefaults",
-                                   "SettingsPoll", "ReadIniValue"};
+const char* const kLaterCalls[] = {"ResetDefaults", "SettingsPoll", "ReadIniValue"};
 
 }  // namespace
 

@@ -153,21 +153,37 @@ Status Popup(Session& session, const Args& args) {
 
 // --- the user ---
 
+// The window class under the cursor for each place the format names.
+struct CursorPlace {
+  const char* word;
+  const char* window_class;
+};
+constexpr CursorPlace kCursorPlaces[] = {
+    {"page", "Internet Explorer_Server"},  // the browser's page window
+    {"menu", "#32768"},                    // a menu
+    {"control", "ATL:0A1B2C3D"},           // an embedded control
+    {"other", "Shell_TrayWnd"},            // any other window: the taskbar
+};
+
 Status Cursor(Session& session, const Args& args) {
-  if (const Word* window_class = args.Option("class")) {
+  std::string window_class;
+  if (const Word* option = args.Option("class")) {
     if (Status check = args.Check(0, 0, {"class"}); !check.ok()) return check;
-    session.cursor = "class=" + Quote(window_class->text);
-    return Status::Ok();
+    if (option->text.empty() || option->text.find('\0') != std::string::npos)
+      return args.Error("a class name is expected, not " + Quote(option->text));
+    window_class = option->text;
+  } else {
+    if (Status check = args.Check(1, 1); !check.ok()) return check;
+    for (const CursorPlace& place : kCursorPlaces)
+      if (args.Is(0, place.word)) window_class = place.window_class;
+    if (window_class.empty())
+      return args.Error("expected page, menu, control, other or class=\"NAME\", not " +
+                        Quote(args.Text(0)));
   }
-  if (Status check = args.Check(1, 1); !check.ok()) return check;
-  for (const char* place : {"page", "menu", "control", "other"}) {
-    if (args.Is(0, place)) {
-      session.cursor = place;
-      return Status::Ok();
-    }
-  }
-  return args.Error("expected page, menu, control, other or class=\"NAME\", not " +
-                    Quote(args.Text(0)));
+  std::string error;
+  if (!session.PutCursorOver(window_class, &error))
+    return Status::Failure(args.What() + ": " + error);
+  return Status::Ok();
 }
 
 Status Mouse(Session&, const Args& args) {
@@ -233,17 +249,32 @@ const std::map<std::string, CommandEntry>& Table() {
   static const std::map<std::string, CommandEntry> table = {
       {"reg", {Reg, true}},
       {"listfile", {ListFile, true}},
+      {"clock", {RunClock, true}},
+      {"wait", {RunWait, false}},
+      {"timer", {RunTimer, true}},
       {"start", {Start, false}},
       {"stop", {Stop, false}},
+      {"closing", {RunClosing, false}},
       {"page", {Page, false}},
       {"focus", {Focus, false}},
       {"busy", {Busy, false}},
+      {"navigate", {RunNavigate, false}},
+      {"complete", {RunComplete, false}},
+      {"statechange", {RunStateChange, false}},
       {"popup", {Popup, false}},
+      {"script", {RunScript, true}},
+      {"frame", {RunFrame, true}},
+      {"in", {RunIn, true}},
+      {"object", {RunObject, true}},
       {"cursor", {Cursor, true}},
       {"mouse", {Mouse, true}},
       {"click", {Click, true}},
       {"key", {Key, true}},
       {"scrolllock", {ScrollLock, true}},
+      {"contextmenu", {RunContextMenu, false}},
+      {"focusout", {RunFocusOut, false}},
+      {"pagekey", {RunPageKey, false}},
+      {"pageclick", {RunPageClick, false}},
       {"call", {RunCall, false}},
       {"set", {RunSet, true}},
       {"list", {List, true}},
@@ -254,9 +285,7 @@ const std::map<std::string, CommandEntry>& Table() {
 
 // Commands of the format that this build does not run yet.
 const char* const kLater[] = {
-    "langfile", "clock", "wait",     "timer",  "closing",     "navigate", "complete", "statechange",
-    "script",   "frame", "in",       "object", "contextmenu", "focusout", "pagekey",  "pageclick",
-    "bandkey",  "show",  "bandinfo", "button", "dropdown",    "dialog",
+    "langfile", "bandkey", "show", "bandinfo", "button", "dropdown", "dialog",
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "state.h"
 #include "store/mod_reg.h"
 #include "store/settings.h"
+#include "ui/toolbar/frm_toolbar.h"
 
 namespace scenario {
 namespace {
@@ -105,11 +106,19 @@ std::string Texts(const std::vector<std::string>& texts) {
 
 Status List(Session&, const Args& args) {
   if (Status check = args.Check(1, tarnivo::SiteList::kMaxEntries + 1u); !check.ok()) return check;
-  tarnivo::SiteList* list = nullptr;
-  if (Status found = FindList(args, args.Text(0), &list); !found.ok()) return found;
   std::vector<std::string> want;
   for (std::size_t i = 1; i < args.Count(); ++i) want.push_back(args.Text(i));
-  const std::vector<std::string> got = list->Texts();
+  std::vector<std::string> got;
+  const std::string& name = args.Text(0);
+  if (name == "ActiveXPatterns") {
+    got = tarnivo::Shared().ActiveXPatterns;
+  } else if (name == "ActiveXTags") {
+    got = tarnivo::Shared().ActiveXTags;
+  } else {
+    tarnivo::SiteList* list = nullptr;
+    if (Status found = FindList(args, name, &list); !found.ok()) return found;
+    got = list->Texts();
+  }
   if (got == want) return Status::Ok();
   return Status::Expected("list " + args.Text(0) + " " + Texts(want), Texts(got));
 }
@@ -173,23 +182,106 @@ Status ScrollLock(Session&, const Args& args) {
   return Status::Expected("scrolllock " + args.Text(0), got);
 }
 
+Status Timer(Session&, const Args& args) {
+  if (Status check = args.Check(2, 2); !check.ok()) return check;
+  int number = 0;
+  if (Status named = TimerNumber(args, args.Text(0), &number); !named.ok()) return named;
+  if (!args.Is(1, "on") && !args.Is(1, "off"))
+    return args.Error("expected on or off, not " + Quote(args.Text(1)));
+  // A form that is not loaded runs no timer.
+  const tarnivo::frmToolbar* form = tarnivo::frmToolbar::Loaded();
+  const std::string got = form != nullptr && form->TimerEnabled(number) ? "on" : "off";
+  if (got == args.Text(1)) return Status::Ok();
+  return Status::Expected("timer " + args.Text(0) + " " + args.Text(1),
+                          got + (form == nullptr ? " (the toolbar form is not loaded)" : ""));
+}
+
+// " in frame 0 frame 1" after a leading `in frame ...`, for messages.
+std::string Within(const Session& session) {
+  return session.frame_document ? " in " + session.frame_path : "";
+}
+
+std::string Elements(std::size_t count, const char* what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+Status Script(Session& session, const Args& args) {
+  if (Status check = args.Check(3, 3); !check.ok()) return check;
+  int index = 0;
+  if (!ParseCount(args.Text(0), &index))
+    return args.Error("a script number is expected, not " + Quote(args.Text(0)));
+  if (!args.Is(1, "text") && !args.Is(1, "src"))
+    return args.Error("expected text or src, not " + Quote(args.Text(1)));
+  std::shared_ptr<tarnivo::sim::SimDocument> document;
+  if (Status target = TargetDocument(session, args, &document); !target.ok()) return target;
+  const std::string expected =
+      "script " + args.Text(0) + " " + args.Text(1) + " " + Quote(args.Text(2)) + Within(session);
+  const auto scripts = document->Scripts();
+  if (static_cast<std::size_t>(index) >= scripts.size())
+    return Status::Expected(expected, "no script " + args.Text(0) + " (the document has " +
+                                          Elements(scripts.size(), "script") + ")");
+  const auto& script = *scripts[static_cast<std::size_t>(index)];
+  const std::string got = script.Text(args.Text(1));
+  if (got == args.Text(2)) return Status::Ok();
+  return Status::Expected(expected, Quote(got));
+}
+
+Status Object(Session& session, const Args& args) {
+  if (Status check = args.Check(3, 3, {"disabled"}); !check.ok()) return check;
+  int index = 0;
+  if (!ParseCount(args.Text(0), &index))
+    return args.Error("an object number is expected, not " + Quote(args.Text(0)));
+  if (!args.Is(1, "codebase")) return args.Error("expected codebase, not " + Quote(args.Text(1)));
+  const Word* disabled = args.Option("disabled");
+  if (disabled && disabled->text != "true" && disabled->text != "false")
+    return args.Error("disabled takes true or false, not " + Quote(disabled->text));
+  std::shared_ptr<tarnivo::sim::SimDocument> document;
+  if (Status target = TargetDocument(session, args, &document); !target.ok()) return target;
+  std::string expected = "object " + args.Text(0) + " codebase " + Quote(args.Text(2));
+  if (disabled) expected += " disabled=" + disabled->text;
+  expected += Within(session);
+  const auto objects = document->Objects();
+  if (static_cast<std::size_t>(index) >= objects.size())
+    return Status::Expected(expected, "no object " + args.Text(0) + " (the document has " +
+                                          Elements(objects.size(), "object") + ")");
+  const auto& object = *objects[static_cast<std::size_t>(index)];
+  const std::string code_base = object.Text("codeBase");
+  const std::string state = object.Flag("disabled") ? "true" : "false";
+  if (code_base == args.Text(2) && (!disabled || disabled->text == state)) return Status::Ok();
+  return Status::Expected(expected, "codebase " + Quote(code_base) + " disabled=" + state);
+}
+
+Status Caption(Session&, const Args& args) {
+  if (Status check = args.Check(2, 2); !check.ok()) return check;
+  const tarnivo::frmToolbar* form = tarnivo::frmToolbar::Loaded();
+  if (form == nullptr) return args.Error("the toolbar form is not loaded (start first)");
+  const std::string& name = args.Text(0);
+  if (!form->HasEntry(name))
+    return args.Error("no menu entry or control named " + Quote(name) + " on the toolbar form");
+  const std::string got = form->Caption(name);
+  if (got == args.Text(1)) return Status::Ok();
+  return Status::Expected("caption " + name + " " + Quote(args.Text(1)), Quote(got));
+}
+
 const std::map<std::string, Handler>& Table() {
   static const std::map<std::string, Handler> table = {
       {"popup", Popup}, {"result", Result},     {"reg", Reg},         {"key", Key},
       {"count", Count}, {"listfile", ListFile}, {"list", List},       {"tag", Tag},
       {"state", State}, {"beeps", Beeps},       {"redraws", Redraws}, {"scrolllock", ScrollLock},
+      {"timer", Timer}, {"script", Script},     {"object", Object},   {"caption", Caption},
   };
   return table;
 }
 
-const char* const kLaterExpectations[] = {"timer",    "script", "object",   "menu",
-                                          "caption",  "msgbox", "msgboxes", "dialog",
+const char* const kLaterExpectations[] = {"menu",     "msgbox", "msgboxes", "dialog",
                                           "bandinfo", "images", "shell",    "focus"};
 
 }  // namespace
 
 Status RunExpect(Session& session, const Args& args) {
-  if (Status check = args.Check(1, tarnivo::SiteList::kMaxEntries + 2u); !check.ok()) return check;
+  // Each expectation checks its own options.
+  if (Status check = args.Check(1, tarnivo::SiteList::kMaxEntries + 2u, {"disabled"}); !check.ok())
+    return check;
   const std::string& what = args.Text(0);
   const auto found = Table().find(what);
   if (found == Table().end() || args[0].quoted) {

@@ -26,6 +26,7 @@ Status RunLine(Session& session, std::vector<Word> words) {
   words.erase(words.begin());
   const Args args(word, std::move(words));
   session.NoteBands();
+  session.NoteView();
   session.SetReporting(!entry->bench);
   Status status;
   try {
@@ -37,6 +38,8 @@ Status RunLine(Session& session, std::vector<Word> words) {
   }
   session.SetReporting(true);
   session.SayBandChanges();
+  // What the bench changed itself is not the system's answer: only taken note of.
+  session.SayViewChanges(!entry->bench);
   return status;
 }
 

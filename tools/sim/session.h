@@ -1,18 +1,21 @@
 // The state of one scenario file's run: a fresh machine (its own root folder for the
-// registry and the system directory), the browser windows with their bands, what the last
-// popup and call gave, and the transcript printed with -v.
+// registry and the system directory), the browser windows with their bands, the windows the
+// cursor is put over, what the last popup and call gave, and the transcript printed with -v.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "platform/win32.h"
 #include "server/simulated_browser.h"
 #include "server/toolbar.h"
 #include "status.h"
+#include "view.h"
 
 namespace scenario {
 
@@ -35,16 +38,19 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   // Puts the machine in its fresh state: a new empty root folder, no key or button down,
-  // Scroll Lock off, the thread's shared values and lists at their start. False with a
-  // message when the root folder cannot be made.
+  // Scroll Lock off, the clock at 08:00:00.000, the cursor over no window, the thread's
+  // shared values and lists at their start. False with a message when the root folder
+  // cannot be made.
   bool Begin(std::string* error);
-  // Closes the windows still open and removes the root folder.
+  // Closes the windows still open, destroys the cursor's windows and removes the root folder.
   void End();
 
   // Windows, oldest first; the newest is the current one.
   Window* Current();
+  const std::vector<std::unique_ptr<Window>>& Windows() const { return windows_; }
   Window& Open(bool with_browser);
-  // Closes the current window as the host does.
+  // Closes the current window as the host does: the browser raises WindowClosing, the host
+  // closes the band (CloseDW), takes it off its site and releases it.
   void CloseCurrent();
   int OpenCount() const { return static_cast<int>(windows_.size()); }
 
@@ -53,9 +59,20 @@ class Session {
   // The current window's browser, or an error.
   Status NeedBrowser(const std::string& what, tarnivo::sim::SimBrowser** browser);
 
+  // Puts the cursor over a visible top-level window of `window_class`, made the first time
+  // the class is asked for in this file. False with a message when it cannot be made.
+  bool PutCursorOver(const std::string& window_class, std::string* error);
+
+  // Lets `milliseconds` pass; with -v, what changed is printed with its time in the wait.
+  void Wait(unsigned milliseconds);
+
   std::optional<PopupOutcome> last_popup;
   std::optional<std::string> last_result;
-  std::string cursor = "other";
+  // The document a leading `in frame N ...` names for the command that follows; null
+  // outside such a line.
+  std::shared_ptr<tarnivo::sim::SimDocument> frame_document;
+  // How that document was named ("frame 0 frame 1"), for messages.
+  std::string frame_path;
 
   // A line of what the system did, printed indented with -v.
   void Say(const std::string& line);
@@ -69,7 +86,19 @@ class Session {
   void NoteBands();
   void SayBandChanges();
 
+  // The wider view of the system (user-action window, page state, timers, the About item,
+  // the page's scripts and objects, the lists), with -v only: NoteView takes it,
+  // SayViewChanges prints what differs (when `print`) and takes a new one.
+  void NoteView();
+  void SayViewChanges(bool print);
+
  private:
+  // Prints a change of the About item's caption, run together with the changes right
+  // before it while time passes; FlushCaptions prints what is held back.
+  void SayCaption(const std::string& caption);
+  void FlushCaptions();
+  std::string TimePrefix() const;
+
   bool verbose_;
   bool reporting_ = true;
   std::ostream& out_;
@@ -83,6 +112,28 @@ class Session {
   };
   std::vector<BandView> ViewBands() const;
   std::vector<BandView> noted_;
+
+  View view_;
+  // Milliseconds into the wait in progress, if any.
+  std::optional<unsigned> wait_offset_;
+  // A run of About captions held back during a wait.
+  struct CaptionRun {
+    unsigned first_offset = 0;
+    unsigned last_offset = 0;
+    std::string first;
+    std::string last;
+    int changes = 0;
+  };
+  std::optional<CaptionRun> captions_;
+  bool flushing_ = false;
+
+  // The cursor's windows, by class, in the order they were made.
+  struct CursorWindow {
+    std::string window_class;
+    HWND hwnd = nullptr;
+    bool registered = false;
+  };
+  std::vector<CursorWindow> cursor_windows_;
 };
 
 }  // namespace scenario

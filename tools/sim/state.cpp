@@ -104,6 +104,35 @@ Status SetUserActionFlag(Session&, const std::string& value) {
   return Status::Ok();
 }
 
+Status GetPageComplete(Session&, std::string* value) {
+  *value = BoolText(Shared().PageComplete);
+  return Status::Ok();
+}
+Status SetPageComplete(Session&, const std::string& value) {
+  Shared().PageComplete = value == "true";
+  return Status::Ok();
+}
+Status GetNavigationStart(Session&, std::string* value) {
+  *value = std::to_string(Shared().NavigationStart);
+  return Status::Ok();
+}
+Status SetNavigationStart(Session&, const std::string& value) {
+  Shared().NavigationStart = NumberOf(value);
+  return Status::Ok();
+}
+Status GetScanTicks(Session&, std::string* value) {
+  *value = std::to_string(Shared().ScanTicks);
+  return Status::Ok();
+}
+Status SetScanTicks(Session&, const std::string& value) {
+  Shared().ScanTicks = NumberOf(value);
+  return Status::Ok();
+}
+Status GetPageBinding(Session& session, std::string* value) {
+  return OnBand(session, "IEdoc",
+                [value](CToolbar& band) { *value = band.IEdoc() ? "bound" : "none"; });
+}
+
 const StateEntry kStates[] = {
     {"Enabled", ValueForm::Text, GetEnabled, SetEnabled},
     {"EnabledSetting", ValueForm::Text, GetEnabledSetting, SetEnabledSetting},
@@ -114,12 +143,15 @@ const StateEntry kStates[] = {
     {"UserActionFlag", ValueForm::Boolean, GetUserActionFlag, SetUserActionFlag},
     {"AllowNextPopup", ValueForm::Boolean, GetAllowNextPopup, SetAllowNextPopup},
     {"ScriptNavigationSeen", ValueForm::Bit, GetScriptNavigationSeen, SetScriptNavigationSeen},
+    {"PageComplete", ValueForm::Boolean, GetPageComplete, SetPageComplete},
+    {"NavigationStart", ValueForm::Number, GetNavigationStart, SetNavigationStart},
+    {"ScanTicks", ValueForm::Number, GetScanTicks, SetScanTicks},
     {"m_oIE", ValueForm::Binding, GetBinding, nullptr},
+    {"IEdoc", ValueForm::Binding, GetPageBinding, nullptr},
 };
 
 // Names of the format whose values this build does not reach yet.
-const char* const kLaterStates[] = {"NavigationStart", "ScanTicks",       "PageComplete",
-                                    "IEdoc",           "CurrentLanguage", "LanguageFolder"};
+const char* const kLaterStates[] = {"CurrentLanguage", "LanguageFolder"};
 
 }  // namespace
 
@@ -173,7 +205,9 @@ Status FindList(const Args& args, const std::string& name, tarnivo::SiteList** l
     return Status::Ok();
   }
   if (name == "ActiveXPatterns" || name == "ActiveXTags")
-    return args.Error("the list " + name + " is not known to this build yet");
+    return args.Error(name +
+                      " is built by the system (call BuildActiveXPatterns); only "
+                      "expect list reads it");
   return args.Error("unknown list " + Quote(name) + " (AllowedSites or BlockedActiveX)");
 }
 
@@ -184,7 +218,9 @@ Status RunSet(Session& session, const Args& args) {
   if (entry == nullptr)
     return args.Error(later ? "the value " + args.Text(0) + " is not known to this build yet"
                             : "unknown value " + Quote(args.Text(0)));
-  if (entry->set == nullptr) return args.Error(args.Text(0) + " can only be expected, not set");
+  if (entry->set == nullptr)
+    return args.Error(args.Text(0) +
+                      " cannot be set: the band binds it itself (expect it instead)");
   std::string value;
   if (Status parsed = ParseStateValue(*entry, args[1], args, &value); !parsed.ok()) return parsed;
   return entry->set(session, value);
