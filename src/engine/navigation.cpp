@@ -90,16 +90,7 @@ void CToolbar::m_oIE_DocumentComplete(const host::Value& pDisp, const std::strin
 
 void CToolbar::m_oIE_WindowClosing(bool, host::EventFlag*) {
   Shared().PageComplete = true;
-  try {
-    BindBrowser(nullptr);
-  } catch (...) {
-  }
-  Shared().UserActionFlag = false;
-  AllowNextPopup = false;
-  try {
-    SetIEdoc(nullptr);
-  } catch (...) {
-  }
+  LetGoOfBrowserAndPage();
 }
 
 }  // namespace tarnivo

@@ -51,6 +51,19 @@ void CToolbar::SetIEdoc(host::ObjectPtr document) {
   if (IEdoc_) document_events_ = IEdoc_->ConnectDocumentEvents(this);
 }
 
+void CToolbar::LetGoOfBrowserAndPage() {
+  try {
+    BindBrowser(nullptr);
+  } catch (...) {
+  }
+  Shared().UserActionFlag = false;
+  AllowNextPopup = false;
+  try {
+    SetIEdoc(nullptr);
+  } catch (...) {
+  }
+}
+
 void CToolbar::Docu(const host::BrowserPtr& Ie) {
   try {
     SetIEdoc(Ie ? Ie->Document() : nullptr);
@@ -61,16 +74,7 @@ void CToolbar::Docu(const host::BrowserPtr& Ie) {
 void CToolbar::SetSite(host::SitePtr site) {
   site_ = std::move(site);
   if (!site_) {
-    try {
-      BindBrowser(nullptr);
-    } catch (...) {
-    }
-    Shared().UserActionFlag = false;
-    AllowNextPopup = false;
-    try {
-      SetIEdoc(nullptr);
-    } catch (...) {
-    }
+    LetGoOfBrowserAndPage();
     return;
   }
   try {

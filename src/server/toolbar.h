@@ -91,6 +91,8 @@ class CToolbar : public host::BrowserEvents, public host::DocumentEvents {
   void BindBrowser(host::BrowserPtr browser);
   // Binds the page hooks to `document` (null: unbinds them), disconnecting the old one first.
   void SetIEdoc(host::ObjectPtr document);
+  // Releases the browser and the page (their events stop) and clears the user's credits.
+  void LetGoOfBrowserAndPage();
   void Block(host::EventFlag* Cancel);
 
   std::int32_t icone_ = 0;

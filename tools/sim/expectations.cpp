@@ -141,11 +141,8 @@ Status Tag(Session&, const Args& args) {
 
 Status State(Session& session, const Args& args) {
   if (Status check = args.Check(2, 2); !check.ok()) return check;
-  bool later = false;
-  const StateEntry* entry = FindState(args.Text(0), &later);
-  if (entry == nullptr)
-    return args.Error(later ? "the value " + args.Text(0) + " is not known to this build yet"
-                            : "unknown value " + Quote(args.Text(0)));
+  const StateEntry* entry = nullptr;
+  if (Status found = FindState(args, &entry); !found.ok()) return found;
   std::string want;
   if (Status parsed = ParseStateValue(*entry, args[1], args, &want); !parsed.ok()) return parsed;
   std::string got;

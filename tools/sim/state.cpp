@@ -155,12 +155,18 @@ const char* const kLaterStates[] = {"CurrentLanguage", "LanguageFolder"};
 
 }  // namespace
 
-const StateEntry* FindState(const std::string& name, bool* later) {
-  *later = false;
-  for (const StateEntry& entry : kStates)
-    if (name == entry.name) return &entry;
-  for (const char* known : kLaterStates) *later = *later || name == known;
-  return nullptr;
+Status FindState(const Args& args, const StateEntry** found) {
+  const std::string& name = args.Text(0);
+  for (const StateEntry& entry : kStates) {
+    if (name == entry.name) {
+      *found = &entry;
+      return Status::Ok();
+    }
+  }
+  for (const char* known : kLaterStates) {
+    if (name == known) return args.Error("the value " + name + " is not known to this build yet");
+  }
+  return args.Error("unknown value " + Quote(name));
 }
 
 Status ParseStateValue(const StateEntry& entry, const Word& word, const Args& args,
@@ -213,11 +219,8 @@ Status FindList(const Args& args, const std::string& name, tarnivo::SiteList** l
 
 Status RunSet(Session& session, const Args& args) {
   if (Status check = args.Check(2, 2); !check.ok()) return check;
-  bool later = false;
-  const StateEntry* entry = FindState(args.Text(0), &later);
-  if (entry == nullptr)
-    return args.Error(later ? "the value " + args.Text(0) + " is not known to this build yet"
-                            : "unknown value " + Quote(args.Text(0)));
+  const StateEntry* entry = nullptr;
+  if (Status found = FindState(args, &entry); !found.ok()) return found;
   if (entry->set == nullptr)
     return args.Error(args.Text(0) +
                       " cannot be set: the band binds it itself (expect it instead)");

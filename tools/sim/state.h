@@ -29,9 +29,9 @@ struct StateEntry {
   Status (*set)(Session& session, const std::string& value);
 };
 
-// The entry of a state name, or null when this build does not know it. `later` tells
-// whether the name belongs to the format all the same.
-const StateEntry* FindState(const std::string& name, bool* later);
+// The entry of the state name that is `args`' first word; an error saying whether the name
+// is unknown or belongs to the format but not yet to this build.
+Status FindState(const Args& args, const StateEntry** found);
 
 // The written form of `word` for `entry`, or an error naming `args`.
 Status ParseStateValue(const StateEntry& entry, const Word& word, const Args& args,
