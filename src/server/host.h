@@ -113,6 +113,9 @@ class Site {
   virtual ~Site() = default;
   // Null when the site offers no web browser.
   virtual BrowserPtr QueryWebBrowser() = 0;
+  // Tells the site that the band gained or lost the keyboard focus
+  // (IInputObjectSite::OnFocusChangeIS); a site without that interface ignores it.
+  virtual void OnFocusChangeIS(bool focused) { (void)focused; }
 };
 using SitePtr = std::shared_ptr<Site>;
 

@@ -93,6 +93,26 @@ void CToolbar::SetSite(host::SitePtr site) {
   if (enabled) AddToolbarIcons(*enabled == 1 ? 103 : 2);
 }
 
+void CToolbar::GetBandInfo(std::uint32_t mask, BandInfo& info) const {
+  if (mask & 0x01) {
+    info.minWidth = 200;
+    info.minHeight = 22;
+  }
+  if (mask & 0x02) {
+    info.maxWidth = -1;  // no limit
+    info.maxHeight = -1;
+  }
+  if (mask & 0x04) {
+    info.integralWidth = 1;
+    info.integralHeight = 1;
+  }
+  if (mask & 0x08) {
+    info.actualWidth = 200;
+    info.actualHeight = 22;
+  }
+  if (mask & 0x20) info.modeFlags = 0;  // DBIMF_NORMAL
+}
+
 void CToolbar::ShowDW(bool show) { visible_ = show; }
 
 void CToolbar::CloseDW() {

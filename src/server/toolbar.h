@@ -42,6 +42,17 @@ class CToolbar : public host::BrowserEvents, public host::DocumentEvents {
   // Binds the page hooks to the browser's current document (the Docu property).
   void Docu(const host::BrowserPtr& Ie);
 
+  // The band's size wishes, for the fields named in `mask` (DBIM_MINSIZE 1, DBIM_MAXSIZE 2,
+  // DBIM_INTEGRAL 4, DBIM_ACTUAL 8, DBIM_MODEFLAGS 0x20); other fields are left as they are.
+  struct BandInfo {
+    std::int32_t minWidth = 0, minHeight = 0;
+    std::int32_t maxWidth = 0, maxHeight = 0;
+    std::int32_t integralWidth = 0, integralHeight = 0;
+    std::int32_t actualWidth = 0, actualHeight = 0;
+    std::uint32_t modeFlags = 0;
+  };
+  void GetBandInfo(std::uint32_t mask, BandInfo& info) const;
+
   // Loads image set `id` for the toolbar.
   void AddToolbarIcons(std::int32_t id);
   // Hides and shows the toolbar so that the host paints it again.

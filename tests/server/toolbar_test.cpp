@@ -103,5 +103,22 @@ TEST_F(ToolbarTest, ReleasedBandDisconnectsFromItsBrowser) {
   EXPECT_EQ(browser->RaiseNewWindow2(), sim::SimBrowser::PopupOutcome::Passed);
 }
 
+TEST_F(ToolbarTest, BandInfoFillsOnlyTheAskedFields) {
+  CToolbar band;
+  CToolbar::BandInfo info;
+  info.minWidth = info.maxWidth = info.integralWidth = info.actualWidth = 7;
+  info.modeFlags = 7;
+  band.GetBandInfo(0, info);
+  EXPECT_EQ(info.minWidth, 7);
+  EXPECT_EQ(info.modeFlags, 7u);
+
+  band.GetBandInfo(0x7F, info);
+  EXPECT_EQ(std::make_pair(info.minWidth, info.minHeight), std::make_pair(200, 22));
+  EXPECT_EQ(std::make_pair(info.maxWidth, info.maxHeight), std::make_pair(-1, -1));
+  EXPECT_EQ(std::make_pair(info.integralWidth, info.integralHeight), std::make_pair(1, 1));
+  EXPECT_EQ(std::make_pair(info.actualWidth, info.actualHeight), std::make_pair(200, 22));
+  EXPECT_EQ(info.modeFlags, 0u);
+}
+
 }  // namespace
 }  // namespace tarnivo
