@@ -4,6 +4,7 @@
 
 #include "engine/activex_screen.h"
 #include "server/toolbar.h"
+#include "store/mod_reg.h"
 #include "store/settings.h"
 #include "store/site_list.h"
 #include "store/site_list_file.h"
@@ -207,6 +208,16 @@ std::vector<std::string> frmToolbar::EntryNames() const {
     if (!entry.name.empty()) names.push_back(entry.name);
   }
   return names;
+}
+
+void frmToolbar::tete_Click() {
+  try {
+    SetCaption("tete", Caption("tete") == TextActivate ? TextNActivate : TextActivate);
+    // The caption, not the stored value, decides the new state.
+    const std::string on = Caption("tete") == TextNActivate ? "1" : "0";
+    ModReg::SetKeyValue(kSettingsKey, "processNR", on, REG_SZ);
+  } catch (...) {
+  }
 }
 
 std::string frmToolbar::GetInfo() {

@@ -47,6 +47,10 @@ class frmToolbar {
   // The class name of the window under the mouse pointer, in a 100-character text: the name
   // first, then filler that callers ignore.
   std::string GetInfo();
+  // The master switch: toggles the caption of `tete` and stores processNR from it ("1"
+  // while the entry offers to disable blocking).
+  void tete_Click();
+
   // The search field never holds the focus.
   bool HasFocus() const { return false; }
 

@@ -98,6 +98,18 @@ TEST_F(ToolbarFormTest, LoadCreatesTheListFileAndLoadsItOnce) {
   EXPECT_EQ(AllowedSites().Texts(), std::vector<std::string>{"*.kept.example"});
 }
 
+TEST_F(ToolbarFormTest, MasterSwitchFollowsItsCaption) {
+  Start("1", "0");
+  frmToolbar& form = Form();
+  form.tete_Click();
+  EXPECT_EQ(form.Caption("tete"), "Enable Tarnivo");
+  EXPECT_EQ(ModReg::QueryValue(kSettingsKey, "processNR"), std::string("0\0", 2));
+  form.tete_Click();
+  EXPECT_EQ(form.Caption("tete"), "Disable Tarnivo");
+  EXPECT_EQ(ModReg::QueryValue(kSettingsKey, "processNR"), std::string("1\0", 2));
+  EXPECT_EQ(band->Enabled, "1") << "the band follows at the settings timer's next tick";
+}
+
 TEST_F(ToolbarFormTest, FindSubMenuComparesCaptionsExactly) {
   Start("1", "0");
   frmToolbar& form = Form();
