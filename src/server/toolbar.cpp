@@ -16,6 +16,12 @@ CToolbar::CToolbar() {
 }
 
 CToolbar::~CToolbar() {
+  // The subclassing service keeps the band's address on the form window: a band that goes
+  // without being closed must not stay there.
+  try {
+    DestroyToolbar();
+  } catch (...) {
+  }
   SetIEdoc(nullptr);
   browser_events_.reset();
   // The form must not keep a band that is gone.
@@ -25,11 +31,6 @@ CToolbar::~CToolbar() {
 
 void CToolbar::SetIcone(std::int32_t id) {
   if (id != icone_) AddToolbarIcons(id);
-}
-
-void CToolbar::AddToolbarIcons(std::int32_t id) {
-  icone_ = id;
-  ++image_loads_;
 }
 
 void CToolbar::CriaChave() {
@@ -85,12 +86,11 @@ void CToolbar::SetSite(host::SitePtr site) {
     frmToolbar::Instance().Init(m_oIE_, this);
   } catch (...) {
   }
-  // The toolbar's first image set follows the master switch; a switch that is not a
-  // number leaves the toolbar without images.
-  toolbar_created_ = true;
-  visible_ = true;
-  std::optional<double> enabled = TextAsNumber(Enabled);
-  if (enabled) AddToolbarIcons(*enabled == 1 ? 103 : 2);
+  try {
+    if (toolbar_window_) DestroyToolbar();  // sited again: one toolbar only
+    CreateToolbar();
+  } catch (...) {
+  }
 }
 
 void CToolbar::GetBandInfo(std::uint32_t mask, BandInfo& info) const {
@@ -113,11 +113,16 @@ void CToolbar::GetBandInfo(std::uint32_t mask, BandInfo& info) const {
   if (mask & 0x20) info.modeFlags = 0;  // DBIMF_NORMAL
 }
 
-void CToolbar::ShowDW(bool show) { visible_ = show; }
+void CToolbar::ShowDW(bool show) {
+  shown_ = show;
+  if (toolbar_window_) ShowWindow(toolbar_window_, show ? SW_SHOWNORMAL : SW_HIDE);
+}
 
 void CToolbar::CloseDW() {
-  toolbar_created_ = false;
-  visible_ = false;
+  try {
+    DestroyToolbar();
+  } catch (...) {
+  }
   try {
     frmToolbar::Unload();
   } catch (...) {
@@ -128,7 +133,7 @@ void CToolbar::Redraw() {
   ShowDW(false);
   ShowDW(true);
   // Before the toolbar exists there is nothing to paint.
-  if (toolbar_created_) ++redraws_;
+  if (toolbar_window_) ++redraws_;
 }
 
 void CToolbar::NewWindow2(host::Value* ppDisp, host::EventFlag* Cancel) {

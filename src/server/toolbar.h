@@ -6,11 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32.h"
 #include "server/host.h"
+#include "ui/controls/mod_subclass.h"
 
 namespace tarnivo {
 
-class CToolbar : public host::BrowserEvents, public host::DocumentEvents {
+class CToolbar : public host::BrowserEvents, public host::DocumentEvents, public ISubclass {
  public:
   // Reads the settings; on first run stores the first-run values.
   CToolbar();
@@ -53,18 +55,46 @@ class CToolbar : public host::BrowserEvents, public host::DocumentEvents {
   };
   void GetBandInfo(std::uint32_t mask, BandInfo& info) const;
 
-  // Loads image set `id` for the toolbar.
+  // The toolbar: created on the toolbar form's window when the band is sited, destroyed
+  // when it closes.
+  void CreateToolbar();
+  void DestroyToolbar();
+  // Loads image set `id` into a new image list for the toolbar.
   void AddToolbarIcons(std::int32_t id);
+  void AddToolbarButtons();
+  // The first index of the button table whose command id is `id`; 0 when none.
+  std::int16_t ButtonIndex(std::int16_t id) const;
+  // The rectangle of button `index` in the toolbar's client coordinates (zero when none).
+  void GetButtonRect(int index, RECT& rect) const;
+  static void RectToScreen(HWND hwnd, RECT& rect);
+  std::int32_t ButtonCount() const;
+  // Presses or releases the button at index |index| (callers pass a command id).
+  void PressButton(std::int32_t index, bool pressed);
+  // A button command; `index` is the negated command id.
+  void HandleButtonCommand(std::int32_t index);
+  // The drop-down of toolbar button `id`: the main menu (with the blocked count) or the
+  // search menu, under the button.
+  void ButtonDropDown(std::int32_t id);
   // Hides and shows the toolbar so that the host paints it again.
   void Redraw();
+  HWND ToolbarWindow() const { return toolbar_window_; }
+
+  // Focus and keys (IInputObject).
+  void UIActivateIO(bool activate);
+  bool HasFocusIO();
+  void TranslateAcceleratorIO(const MSG& msg);
+  // Tells the site that the band gained or lost the focus.
+  void OnFocus(bool focused);
+  // The form window's WM_COMMAND and WM_NOTIFY, hooked while the toolbar exists.
+  LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool& Handled) override;
 
   // The bound browser and page document (null when none).
   const host::BrowserPtr& m_oIE() const { return m_oIE_; }
   const host::ObjectPtr& IEdoc() const { return IEdoc_; }
 
-  // Until the toolbar window exists, its image loads and visibility are recorded here.
+  // Image sets loaded so far, and whether the host last asked to show the toolbar.
   int ImageLoads() const { return image_loads_; }
-  bool Visible() const { return visible_; }
+  bool Visible() const { return toolbar_window_ != nullptr && shown_; }
   // Times the toolbar was hidden and shown again to repaint it.
   int Redraws() const { return redraws_; }
 
@@ -112,9 +142,14 @@ class CToolbar : public host::BrowserEvents, public host::DocumentEvents {
   std::unique_ptr<host::Connection> browser_events_;
   host::ObjectPtr IEdoc_;
   std::unique_ptr<host::Connection> document_events_;
-  bool toolbar_created_ = false;
+  HWND form_window_ = nullptr;
+  HWND toolbar_window_ = nullptr;
+  HWND hooked_window_ = nullptr;  // the window whose messages the band hears
+  HWND focus_window_ = nullptr;
+  TBBUTTON buttons_[3] = {};
+  HIMAGELIST image_list_ = nullptr;
+  bool shown_ = false;
   int image_loads_ = 0;
-  bool visible_ = false;
   int redraws_ = 0;
 };
 

@@ -35,6 +35,9 @@ class BandTest : public ::testing::Test {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
     DeleteFileA(SiteListFile().c_str());
     backend::ResetInput();
+    backend::ResetShown();
+    backend::SetMenuChooser(nullptr);
+    backend::SetModuleIcons({101, 102, 103, 104, 105});
     backend::SetTimeOfDay(8, 0, 0, 0);
     ResetShared();
     AllowedSites().Clear();

@@ -64,3 +64,54 @@ void MoveCursorOver(HWND window);
 std::string EscapeBytes(const std::string& bytes, bool keepHighBytes = false);
 
 }  // namespace backend
+
+// --- The toolbar's platform: the toolbar control, icons, pop-up menus and message boxes ---
+
+#include <vector>
+
+namespace backend {
+
+// A user presses toolbar button `commandId` with the left mouse button: the cursor moves
+// over the button's face (the part left of a drop-down arrow drawn apart), the button goes
+// down (WM_LBUTTONDOWN, with VK_LBUTTON down) and up again. False when the toolbar has no
+// visible button with that command id.
+bool ClickToolbarButton(HWND toolbar, int commandId);
+// The same on the button's drop-down arrow, or on the whole button when it is a drop-down
+// button whose arrow is not drawn apart. False when the button has no drop-down arrow.
+bool ClickToolbarArrow(HWND toolbar, int commandId);
+
+// The icon resources of the process's module, which LoadIconA finds with the module handle
+// GetModuleHandleA(nullptr) answers. The module holds none until this is called.
+void SetModuleIcons(std::vector<int> ids);
+// The icon resource (or system icon) id of each image of the list, in order; empty for a
+// handle that names no image list.
+std::vector<int> ImageListIconIds(HIMAGELIST list);
+
+// The user's answer to each pop-up menu TrackPopupMenu shows: the command id of the item
+// chosen, or 0 to close the menu without a choice. `x` and `y` are where the menu opens
+// and `flags` TrackPopupMenu's flags. An id that names no enabled command item of the menu
+// or its submenus chooses nothing (as a grayed item chosen on Windows). Without a chooser
+// every menu closes without a choice. The chooser runs while the menu is shown: it may
+// read and change the menu.
+void SetMenuChooser(std::function<UINT(HMENU menu, int x, int y, UINT flags)> chooser);
+// The captions of the last menu shown, top to bottom: "-" for a separator, a trailing
+// " [x]" for a check mark. Empty before the first menu.
+std::vector<std::string> LastMenuShown();
+int MenusShown();
+
+// A message box as MessageBoxA showed it, and the button it was answered with.
+struct MessageBoxShown {
+  std::string text;
+  std::string caption;  // "Error" when MessageBoxA had none
+  UINT type = 0;
+  int answer = 0;
+};
+int MessageBoxes();
+// The last message box; all fields empty or 0 before the first.
+MessageBoxShown LastMessageBox();
+
+// Forgets the menus and message boxes shown so far (counts back to 0). The chooser and the
+// module's icons stay.
+void ResetShown();
+
+}  // namespace backend

@@ -48,6 +48,8 @@ void EnsureThreadCleanup();
 struct WindowFacts {
   WNDPROC proc = nullptr;
   std::thread::id thread;
+  HWND parent = nullptr;  // the parent of a child window
+  DWORD style = 0;
 };
 bool FindWindowLocked(HWND window, WindowFacts* facts);
 // True when `window` is `ancestor` or a child, grandchild, ... of it.
@@ -60,6 +62,13 @@ void ForgetWindowMessagesLocked(HWND window);
 void ForgetThreadMessagesLocked(std::thread::id thread);
 // Drops the windows of a thread that ends, without messages.
 void ForgetThreadWindowsLocked(std::thread::id thread);
+
+// --- The keyboard focus (focus.cpp) ---
+
+// Moves the focus of `window`'s thread away from `window`: to its parent when ShowWindow
+// hid it, to none when the focus is in `window` or a window inside it as DestroyWindow
+// destroys it (called before WM_DESTROY). Call it without holding the lock.
+void FocusLeaves(HWND window, bool destroying);
 
 bool IsMenuLocked(HMENU menu);
 // Destroys a menu and its submenus. False when `menu` is not a menu.

@@ -186,6 +186,12 @@ constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
 
+// Control notifications (WM_COMMAND's high word).
+constexpr int EN_SETFOCUS = 0x0100;
+constexpr int EN_KILLFOCUS = 0x0200;
+constexpr int CBN_SETFOCUS = 3;
+constexpr int CBN_KILLFOCUS = 4;
+
 // Window styles and creation.
 constexpr DWORD WS_OVERLAPPED = 0x00000000u;
 constexpr DWORD WS_POPUP = 0x80000000u;
@@ -325,6 +331,9 @@ constexpr int VK_SHIFT = 0x10;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_MENU = 0x12;
 constexpr int VK_ESCAPE = 0x1B;
+constexpr int VK_UP = 0x26;
+constexpr int VK_DOWN = 0x28;
+constexpr int VK_DELETE = 0x2E;
 constexpr int VK_F2 = 0x71;
 constexpr int VK_SCROLL = 0x91;
 constexpr DWORD KEYEVENTF_EXTENDEDKEY = 1;
@@ -446,5 +455,331 @@ DWORD WINAPI CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck);
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
 DWORD WINAPI GetTickCount();
 void WINAPI Sleep(DWORD dwMilliseconds);
+
+}  // extern "C"
+
+// --- Window data, window procedures and window properties (subclassing) ---
+//
+// GetWindowLongPtrA and SetWindowLongPtrA know GWLP_WNDPROC and GWLP_USERDATA; other
+// indexes fail with ERROR_INVALID_INDEX. As on 64-bit Windows, GetWindowLongA and
+// SetWindowLongA refuse GWL_WNDPROC (a procedure does not fit in 32 bits): code that
+// replaces a window's procedure uses the Ptr functions. SetWindowLongPtrA with a null
+// procedure leaves the window's procedure as it is.
+//
+// Property names compare without regard to ASCII letter case and are at most 255
+// characters; a name made with MAKEINTATOM is a property of its own, apart from any text
+// name. A window's properties go with it when it is destroyed, after WM_NCDESTROY.
+constexpr int GWLP_WNDPROC = -4;
+constexpr int GWL_WNDPROC = -4;
+constexpr int GWLP_USERDATA = -21;
+constexpr int GWL_USERDATA = -21;
+constexpr LONG ERROR_INVALID_INDEX = 1413;
+
+using PROPENUMPROCEXA = BOOL(CALLBACK*)(HWND, LPSTR, HANDLE, ULONG_PTR);
+
+extern "C" {
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex);
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
+LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex);
+LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong);
+LRESULT WINAPI CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
+                               LPARAM lParam);
+
+BOOL WINAPI SetPropA(HWND hWnd, LPCSTR lpString, HANDLE hData);
+HANDLE WINAPI GetPropA(HWND hWnd, LPCSTR lpString);
+HANDLE WINAPI RemovePropA(HWND hWnd, LPCSTR lpString);
+// Calls lpEnumFunc for each property (a snapshot taken first, so the function may remove
+// properties) until it returns FALSE; returns its last answer, or -1 when there is none.
+int WINAPI EnumPropsExA(HWND hWnd, PROPENUMPROCEXA lpEnumFunc, LPARAM lParam);
+
+}  // extern "C"
+
+// --- The toolbar's platform: common controls, icons and image lists, focus and places on
+// the screen, pop-up menus shown, message boxes ---
+//
+// Wide-character texts (WCHAR, the "W" messages) are wchar_t strings, as L"..." literals
+// make them: 32 bits a character on Linux, 16 on Windows.
+//
+// The toolbar control (class TOOLBARCLASSNAMEA, always registered) lays its buttons out
+// from the left, each 22 pixels high: 8 pixels and the bitmap width (16 unless
+// TB_SETBITMAPSIZE says otherwise), plus 4 and 8 a character for a text ("&" marks a
+// mnemonic and takes no room; "&&" is one "&"), plus 14 for a drop-down arrow drawn apart
+// (BTNS_DROPDOWN with TBSTYLE_EX_DRAWDDARROWS, or BTNS_WHOLEDROPDOWN); a separator takes
+// its iBitmap or 8, a hidden button nothing. It never sizes itself: CreateToolbarEx makes
+// it 100 x 30 at 0,0 of its parent. A left button press on a drop-down button's arrow (on
+// the whole button when the arrow is not drawn apart) sends TBN_DROPDOWN to the parent at
+// once; a press and release on another enabled button sends WM_COMMAND. Bitmaps
+// (TB_ADDBITMAP, CreateToolbarEx's nBitmaps) are not kept.
+//
+// LoadIconA answers the system icons IDI_APPLICATION ... IDI_SHIELD with a null instance,
+// and, with the process's module handle (GetModuleHandleA(nullptr)), the icon resources
+// the test bench declares (backend::SetModuleIcons); icons are shared, as LoadIconA's are
+// on Windows: the same handle for the same icon, and DestroyIcon leaves it usable.
+//
+// SetFocus and GetFocus keep one focus window per thread. Hiding the focus window moves
+// the focus to its parent (to none for a top-level window); destroying a window the focus
+// is in leaves no focus. Each change sends WM_KILLFOCUS, then WM_SETFOCUS, as Windows
+// does, except that a child window destroyed takes the focus with it without a message.
+// There is no activation.
+//
+// TrackPopupMenu shows the menu to the test bench's chooser (backend::SetMenuChooser) and
+// returns at once; MessageBoxA is recorded and answered with its default button.
+using WCHAR = wchar_t;
+using LPWSTR = WCHAR*;
+using LPCWSTR = const WCHAR*;
+using INT_PTR = std::intptr_t;
+
+struct HIMAGELIST__;
+using HIMAGELIST = HIMAGELIST__*;
+
+#define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
+#define IS_INTRESOURCE(r) ((reinterpret_cast<ULONG_PTR>(r) >> 16) == 0)
+#define MAKELONG(a, b)                                                        \
+  (static_cast<LONG>(static_cast<DWORD>(static_cast<DWORD_PTR>(a) & 0xffff) | \
+                     (static_cast<DWORD>(static_cast<DWORD_PTR>(b) & 0xffff) << 16)))
+#define MAKEWPARAM(l, h) (static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(l, h))))
+#define MAKELPARAM(l, h) (static_cast<LPARAM>(static_cast<DWORD>(MAKELONG(l, h))))
+
+#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
+#define IDI_HAND MAKEINTRESOURCEA(32513)
+#define IDI_QUESTION MAKEINTRESOURCEA(32514)
+#define IDI_EXCLAMATION MAKEINTRESOURCEA(32515)
+#define IDI_ASTERISK MAKEINTRESOURCEA(32516)
+#define IDI_WINLOGO MAKEINTRESOURCEA(32517)
+#define IDI_SHIELD MAKEINTRESOURCEA(32518)
+#define IDI_WARNING IDI_EXCLAMATION
+#define IDI_ERROR IDI_HAND
+#define IDI_INFORMATION IDI_ASTERISK
+
+// What WM_NOTIFY points its lParam at.
+struct NMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;
+};
+using LPNMHDR = NMHDR*;
+
+// A toolbar button, laid out as commctrl.h lays it out for the same pointer size.
+struct TBBUTTON {
+  int iBitmap;
+  int idCommand;
+  BYTE fsState;
+  BYTE fsStyle;
+#if UINTPTR_MAX > 0xFFFFFFFFu
+  BYTE bReserved[6];
+#else
+  BYTE bReserved[2];
+#endif
+  DWORD_PTR dwData;
+  INT_PTR iString;  // a text's address, or a string index below 0x10000
+};
+using PTBBUTTON = TBBUTTON*;
+using LPTBBUTTON = TBBUTTON*;
+using LPCTBBUTTON = const TBBUTTON*;
+
+struct NMTOOLBARA {
+  NMHDR hdr;
+  int iItem;
+  TBBUTTON tbButton;
+  int cchText;
+  LPSTR pszText;
+  RECT rcButton;
+};
+using LPNMTOOLBARA = NMTOOLBARA*;
+
+struct NMTOOLBARW {
+  NMHDR hdr;
+  int iItem;
+  TBBUTTON tbButton;
+  int cchText;
+  LPWSTR pszText;
+  RECT rcButton;
+};
+using LPNMTOOLBARW = NMTOOLBARW*;
+
+struct INITCOMMONCONTROLSEX {
+  DWORD dwSize;
+  DWORD dwICC;
+};
+using LPINITCOMMONCONTROLSEX = INITCOMMONCONTROLSEX*;
+
+constexpr DWORD ICC_BAR_CLASSES = 0x4;
+constexpr DWORD ICC_WIN95_CLASSES = 0xFF;
+
+#define TOOLBARCLASSNAMEA "ToolbarWindow32"
+#define TOOLBARCLASSNAME TOOLBARCLASSNAMEA
+
+// Common control styles.
+constexpr LONG CCS_TOP = 0x1;
+constexpr LONG CCS_NOMOVEY = 0x2;
+constexpr LONG CCS_BOTTOM = 0x3;
+constexpr LONG CCS_NORESIZE = 0x4;
+constexpr LONG CCS_NOPARENTALIGN = 0x8;
+constexpr LONG CCS_ADJUSTABLE = 0x20;
+constexpr LONG CCS_NODIVIDER = 0x40;
+constexpr LONG CCS_VERT = 0x80;
+
+// Toolbar button states and styles.
+constexpr int TBSTATE_CHECKED = 0x1;
+constexpr int TBSTATE_PRESSED = 0x2;
+constexpr int TBSTATE_ENABLED = 0x4;
+constexpr int TBSTATE_HIDDEN = 0x8;
+constexpr int TBSTATE_INDETERMINATE = 0x10;
+constexpr int TBSTATE_WRAP = 0x20;
+constexpr int TBSTATE_ELLIPSES = 0x40;
+constexpr int TBSTATE_MARKED = 0x80;
+constexpr int TBSTYLE_BUTTON = 0x0;
+constexpr int TBSTYLE_SEP = 0x1;
+constexpr int TBSTYLE_CHECK = 0x2;
+constexpr int TBSTYLE_GROUP = 0x4;
+constexpr int TBSTYLE_CHECKGROUP = TBSTYLE_GROUP | TBSTYLE_CHECK;
+constexpr int TBSTYLE_DROPDOWN = 0x8;
+constexpr int TBSTYLE_AUTOSIZE = 0x10;
+constexpr int TBSTYLE_NOPREFIX = 0x20;
+constexpr int BTNS_BUTTON = TBSTYLE_BUTTON;
+constexpr int BTNS_SEP = TBSTYLE_SEP;
+constexpr int BTNS_CHECK = TBSTYLE_CHECK;
+constexpr int BTNS_GROUP = TBSTYLE_GROUP;
+constexpr int BTNS_CHECKGROUP = TBSTYLE_CHECKGROUP;
+constexpr int BTNS_DROPDOWN = TBSTYLE_DROPDOWN;
+constexpr int BTNS_AUTOSIZE = TBSTYLE_AUTOSIZE;
+constexpr int BTNS_NOPREFIX = TBSTYLE_NOPREFIX;
+constexpr int BTNS_SHOWTEXT = 0x40;
+constexpr int BTNS_WHOLEDROPDOWN = 0x80;
+// Toolbar window styles.
+constexpr int TBSTYLE_TOOLTIPS = 0x100;
+constexpr int TBSTYLE_WRAPABLE = 0x200;
+constexpr int TBSTYLE_ALTDRAG = 0x400;
+constexpr int TBSTYLE_FLAT = 0x800;
+constexpr int TBSTYLE_LIST = 0x1000;
+constexpr int TBSTYLE_CUSTOMERASE = 0x2000;
+constexpr int TBSTYLE_REGISTERDROP = 0x4000;
+constexpr int TBSTYLE_TRANSPARENT = 0x8000;
+// Toolbar extended styles.
+constexpr int TBSTYLE_EX_DRAWDDARROWS = 0x1;
+constexpr int TBSTYLE_EX_MIXEDBUTTONS = 0x8;
+constexpr int TBSTYLE_EX_HIDECLIPPEDBUTTONS = 0x10;
+constexpr int TBSTYLE_EX_DOUBLEBUFFER = 0x80;
+
+// Toolbar messages.
+constexpr UINT TB_ENABLEBUTTON = WM_USER + 1;
+constexpr UINT TB_PRESSBUTTON = WM_USER + 3;
+constexpr UINT TB_ISBUTTONENABLED = WM_USER + 9;
+constexpr UINT TB_ISBUTTONPRESSED = WM_USER + 11;
+constexpr UINT TB_SETSTATE = WM_USER + 17;
+constexpr UINT TB_GETSTATE = WM_USER + 18;
+constexpr UINT TB_ADDBITMAP = WM_USER + 19;
+constexpr UINT TB_ADDBUTTONSA = WM_USER + 20;
+constexpr UINT TB_GETBUTTON = WM_USER + 23;
+constexpr UINT TB_BUTTONCOUNT = WM_USER + 24;
+constexpr UINT TB_COMMANDTOINDEX = WM_USER + 25;
+constexpr UINT TB_GETITEMRECT = WM_USER + 29;
+constexpr UINT TB_BUTTONSTRUCTSIZE = WM_USER + 30;
+constexpr UINT TB_SETBUTTONSIZE = WM_USER + 31;
+constexpr UINT TB_SETBITMAPSIZE = WM_USER + 32;
+constexpr UINT TB_AUTOSIZE = WM_USER + 33;
+constexpr UINT TB_SETIMAGELIST = WM_USER + 48;
+constexpr UINT TB_GETIMAGELIST = WM_USER + 49;
+constexpr UINT TB_ADDBUTTONSW = WM_USER + 68;
+constexpr UINT TB_SETEXTENDEDSTYLE = WM_USER + 84;
+constexpr UINT TB_GETEXTENDEDSTYLE = WM_USER + 85;
+
+// Toolbar notifications and the answers to TBN_DROPDOWN.
+constexpr UINT TBN_FIRST = 0U - 700U;
+constexpr UINT TBN_DROPDOWN = TBN_FIRST - 10;
+constexpr int TBDDRET_DEFAULT = 0;
+constexpr int TBDDRET_NODEFAULT = 1;
+constexpr int TBDDRET_TREATPRESSED = 2;
+
+// Image lists.
+constexpr int ILC_MASK = 0x1;
+constexpr int ILC_COLOR = 0x0;
+constexpr int ILC_COLOR4 = 0x4;
+constexpr int ILC_COLOR8 = 0x8;
+constexpr int ILC_COLOR16 = 0x10;
+constexpr int ILC_COLOR24 = 0x18;
+constexpr int ILC_COLOR32 = 0x20;
+#define ImageList_AddIcon(himl, hicon) ImageList_ReplaceIcon(himl, -1, hicon)
+
+// Mouse messages' key flags.
+constexpr int MK_LBUTTON = 0x0001;
+
+// Menus shown.
+constexpr UINT WM_CANCELMODE = 0x001F;
+constexpr UINT WM_INITMENUPOPUP = 0x0117;
+constexpr UINT WM_UNINITMENUPOPUP = 0x0125;
+constexpr UINT WM_ENTERMENULOOP = 0x0211;
+constexpr UINT WM_EXITMENULOOP = 0x0212;
+constexpr UINT TPM_LEFTBUTTON = 0x0000u;
+constexpr UINT TPM_RIGHTBUTTON = 0x0002u;
+constexpr UINT TPM_NONOTIFY = 0x0080u;
+
+// System metrics.
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+
+// Message boxes: button sets, default buttons, icons and answers.
+constexpr UINT MB_OKCANCEL = 0x00000001u;
+constexpr UINT MB_ABORTRETRYIGNORE = 0x00000002u;
+constexpr UINT MB_YESNOCANCEL = 0x00000003u;
+constexpr UINT MB_YESNO = 0x00000004u;
+constexpr UINT MB_RETRYCANCEL = 0x00000005u;
+constexpr UINT MB_CANCELTRYCONTINUE = 0x00000006u;
+constexpr UINT MB_ICONERROR = MB_ICONHAND;
+constexpr UINT MB_ICONSTOP = MB_ICONHAND;
+constexpr UINT MB_ICONWARNING = MB_ICONEXCLAMATION;
+constexpr UINT MB_ICONINFORMATION = MB_ICONASTERISK;
+constexpr UINT MB_DEFBUTTON1 = 0x00000000u;
+constexpr UINT MB_DEFBUTTON2 = 0x00000100u;
+constexpr UINT MB_DEFBUTTON3 = 0x00000200u;
+constexpr UINT MB_DEFBUTTON4 = 0x00000300u;
+constexpr UINT MB_TYPEMASK = 0x0000000Fu;
+constexpr UINT MB_ICONMASK = 0x000000F0u;
+constexpr UINT MB_DEFMASK = 0x00000F00u;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+constexpr int IDTRYAGAIN = 10;
+constexpr int IDCONTINUE = 11;
+
+// Errors of icons and resources.
+constexpr LONG ERROR_INVALID_CURSOR_HANDLE = 1402;
+constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
+constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+
+extern "C" {
+
+// Common controls.
+BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce);
+HWND WINAPI CreateToolbarEx(HWND hwnd, DWORD ws, UINT wID, int nBitmaps, HINSTANCE hBMInst,
+                            UINT_PTR wBMID, LPCTBBUTTON lpButtons, int iNumButtons, int dxButton,
+                            int dyButton, int dxBitmap, int dyBitmap, UINT uStructSize);
+
+// Icons and image lists. An image list keeps which icon each of its images came from.
+HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
+BOOL WINAPI DestroyIcon(HICON hIcon);
+HIMAGELIST WINAPI ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow);
+BOOL WINAPI ImageList_Destroy(HIMAGELIST himl);
+int WINAPI ImageList_GetImageCount(HIMAGELIST himl);
+// i = -1 appends; an index below the count replaces that image. Returns the index, or -1.
+int WINAPI ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon);
+
+// Focus and places on the screen.
+HWND WINAPI SetFocus(HWND hWnd);
+HWND WINAPI GetFocus();
+BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint);
+BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint);
+int WINAPI GetSystemMetrics(int nIndex);
+
+// Pop-up menus and message boxes.
+BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd,
+                           const RECT* prcRect);
+int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
 }  // extern "C"

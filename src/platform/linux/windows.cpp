@@ -1,6 +1,6 @@
 // Window classes and windows of the Linux back end: creation and destruction with their
 // messages, places on the screen, visibility, the menu bar, the cursor and the window under
-// it.
+// it; a window's procedure, user data and properties.
 //
 // Windows have no non-client area: a window's client area is its whole rectangle. A child
 // window's rectangle is kept relative to its parent's top-left corner, a top-level
@@ -42,6 +42,15 @@ struct WindowClass {
   int windows = 0;
 };
 
+// A window property. Text names are filed in lower case; the name keeps the letter case it
+// was first set with.
+struct Property {
+  std::string key;
+  std::string name;
+  ATOM atom = 0;  // a name made with MAKEINTATOM
+  HANDLE value = nullptr;
+};
+
 struct Window {
   std::string class_key;
   WNDPROC proc = nullptr;
@@ -55,7 +64,9 @@ struct Window {
   std::thread::id thread;  // the thread that made it, whose queue gets its messages
   std::string text;
   bool destroying = false;
-  std::vector<HWND> children;  // topmost first
+  std::vector<HWND> children;        // topmost first
+  LONG_PTR user_data = 0;            // GWLP_USERDATA
+  std::vector<Property> properties;  // in the order they were first set
 };
 
 struct WindowTable {
@@ -269,6 +280,8 @@ bool FindWindowLocked(HWND window, WindowFacts* facts) {
   if (found == nullptr) return false;
   facts->proc = found->proc;
   facts->thread = found->thread;
+  facts->parent = found->parent;
+  facts->style = found->style;
   return true;
 }
 
@@ -491,6 +504,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
   }
   for (HWND window : owned) DestroyWindow(window);
 
+  backend::internal::FocusLeaves(hWnd, true);
   SendDestroy(hWnd);
   FreeWindow(hWnd);
   return TRUE;
@@ -630,17 +644,21 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   const bool show = nCmdShow != SW_HIDE;
   if (show == was_visible) return was_visible ? TRUE : FALSE;
   SendMessageA(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
-  std::lock_guard<std::mutex> lock(UserMutex());
-  Window* window = FindLocked(hWnd);
-  if (window == nullptr) return was_visible ? TRUE : FALSE;
-  if (show) {
-    window->style |= WS_VISIBLE;
-    const bool activates =
-        nCmdShow != SW_SHOWNOACTIVATE && nCmdShow != kShowNa && nCmdShow != kShowMinNoActive;
-    if (window->parent == nullptr && activates) RaiseLocked(hWnd);
-  } else {
-    window->style &= ~WS_VISIBLE;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(hWnd);
+    if (window == nullptr) return was_visible ? TRUE : FALSE;
+    if (show) {
+      window->style |= WS_VISIBLE;
+      const bool activates =
+          nCmdShow != SW_SHOWNOACTIVATE && nCmdShow != kShowNa && nCmdShow != kShowMinNoActive;
+      if (window->parent == nullptr && activates) RaiseLocked(hWnd);
+    } else {
+      window->style &= ~WS_VISIBLE;
+    }
   }
+  // The focus does not stay in a hidden window.
+  if (!show) backend::internal::FocusLeaves(hWnd, false);
   return was_visible ? TRUE : FALSE;
 }
 
@@ -738,6 +756,185 @@ BOOL WINAPI SetMenu(HWND hWnd, HMENU hMenu) {
   }
   window->menu = hMenu;
   return TRUE;
+}
+
+}  // extern "C"
+
+// --- Window data, window procedures and window properties ---
+
+namespace {
+
+constexpr std::size_t kLongestPropertyName = 255;
+
+// The key a property is filed under: a text name in lower case, an atom as a NUL byte and
+// its number (no text name holds a NUL). False for a name no property can have.
+bool PropertyKey(LPCSTR name, std::string* key, ATOM* atom) {
+  if (IsAtomName(name)) {
+    *atom = static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(name));
+    if (*atom == 0) return false;
+    *key = std::string(1, '\0') + std::to_string(*atom);
+    return true;
+  }
+  *atom = 0;
+  const std::size_t length = std::strlen(name);
+  if (length == 0 || length > kLongestPropertyName) return false;
+  *key = Lower(name);
+  return true;
+}
+
+// The window of a property call, or null with the error set.
+Window* PropertyWindowLocked(HWND hWnd, LPCSTR name, std::string* key, ATOM* atom) {
+  Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  if (!PropertyKey(name, key, atom)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return window;
+}
+
+std::vector<Property>::iterator FindProperty(Window& window, const std::string& key) {
+  return std::find_if(window.properties.begin(), window.properties.end(),
+                      [&key](const Property& property) { return property.key == key; });
+}
+
+}  // namespace
+
+extern "C" {
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  switch (nIndex) {
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(window->proc);
+    case GWLP_USERDATA:
+      return window->user_data;
+    default:
+      SetLastError(ERROR_INVALID_INDEX);
+      return 0;
+  }
+}
+
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  LONG_PTR previous = 0;
+  switch (nIndex) {
+    case GWLP_WNDPROC:
+      previous = reinterpret_cast<LONG_PTR>(window->proc);
+      // A window always has a procedure: a null one is not taken.
+      if (dwNewLong != 0) window->proc = reinterpret_cast<WNDPROC>(dwNewLong);
+      return previous;
+    case GWLP_USERDATA:
+      previous = window->user_data;
+      window->user_data = dwNewLong;
+      return previous;
+    default:
+      SetLastError(ERROR_INVALID_INDEX);
+      return 0;
+  }
+}
+
+LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
+  if (nIndex == GWLP_WNDPROC && sizeof(LONG_PTR) > sizeof(LONG)) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  // The low 32 bits of the value.
+  return static_cast<LONG>(GetWindowLongPtrA(hWnd, nIndex));
+}
+
+LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
+  if (nIndex == GWLP_WNDPROC && sizeof(LONG_PTR) > sizeof(LONG)) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  // The new value is sign-extended; the answer is the low 32 bits of the old one.
+  return static_cast<LONG>(SetWindowLongPtrA(hWnd, nIndex, dwNewLong));
+}
+
+LRESULT WINAPI CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
+                               LPARAM lParam) {
+  if (lpPrevWndFunc == nullptr) return 0;
+  return lpPrevWndFunc(hWnd, Msg, wParam, lParam);
+}
+
+BOOL WINAPI SetPropA(HWND hWnd, LPCSTR lpString, HANDLE hData) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  std::string key;
+  ATOM atom = 0;
+  Window* window = PropertyWindowLocked(hWnd, lpString, &key, &atom);
+  if (window == nullptr) return FALSE;
+  auto it = FindProperty(*window, key);
+  if (it != window->properties.end()) {
+    it->value = hData;
+    return TRUE;
+  }
+  Property property;
+  property.key = key;
+  if (atom == 0) property.name = lpString;
+  property.atom = atom;
+  property.value = hData;
+  window->properties.push_back(std::move(property));
+  return TRUE;
+}
+
+HANDLE WINAPI GetPropA(HWND hWnd, LPCSTR lpString) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  std::string key;
+  ATOM atom = 0;
+  Window* window = PropertyWindowLocked(hWnd, lpString, &key, &atom);
+  if (window == nullptr) return nullptr;
+  auto it = FindProperty(*window, key);
+  return it != window->properties.end() ? it->value : nullptr;
+}
+
+HANDLE WINAPI RemovePropA(HWND hWnd, LPCSTR lpString) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  std::string key;
+  ATOM atom = 0;
+  Window* window = PropertyWindowLocked(hWnd, lpString, &key, &atom);
+  if (window == nullptr) return nullptr;
+  auto it = FindProperty(*window, key);
+  if (it == window->properties.end()) return nullptr;
+  HANDLE value = it->value;
+  window->properties.erase(it);
+  return value;
+}
+
+int WINAPI EnumPropsExA(HWND hWnd, PROPENUMPROCEXA lpEnumFunc, LPARAM lParam) {
+  std::vector<Property> snapshot;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(hWnd);
+    if (window == nullptr) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return -1;
+    }
+    snapshot = window->properties;
+  }
+  if (lpEnumFunc == nullptr || snapshot.empty()) return -1;
+  BOOL answer = TRUE;
+  for (Property& property : snapshot) {
+    // The function gets a name it may write to, or the atom of an atom name.
+    LPSTR name =
+        property.atom != 0 ? const_cast<LPSTR>(MAKEINTATOM(property.atom)) : property.name.data();
+    answer = lpEnumFunc(hWnd, name, property.value, static_cast<ULONG_PTR>(lParam));
+    if (!answer) break;
+  }
+  return answer;
 }
 
 }  // extern "C"

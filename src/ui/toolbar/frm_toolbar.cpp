@@ -272,7 +272,20 @@ LRESULT CALLBACK frmToolbar::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     }
     return 0;
   }
+  if (msg == WM_COMMAND && form && form->window_ == hwnd && HIWORD(wParam) == 0 && lParam == 0) {
+    form->MenuCommand(LOWORD(wParam));
+    return 0;
+  }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+void frmToolbar::MenuCommand(UINT id) {
+  for (const Entry& entry : entries_) {
+    if (entry.topLevel || entry.id != id) continue;
+    // The commands of the other entries come with the dialogs they open.
+    if (entry.name == "tete") tete_Click();
+    return;
+  }
 }
 
 }  // namespace tarnivo

@@ -100,6 +100,8 @@ class frmToolbar {
   void AddEntry(HMENU menu, const std::string& name, const std::string& caption, bool separator);
   const Entry* Find(const std::string& name) const;
   void SetUpSearchEntries();
+  // A chosen menu entry's command.
+  void MenuCommand(UINT id);
 
   HWND window_ = nullptr;
   HMENU bar_ = nullptr;

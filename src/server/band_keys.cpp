@@ -1,0 +1,96 @@
+// The band's side of the focus conversation with the browser, the keys the browser forwards
+// to it, and the form window's commands and notifications.
+#include "platform/win32.h"
+#include "server/toolbar.h"
+#include "ui/toolbar/frm_toolbar.h"
+
+namespace tarnivo {
+
+namespace {
+
+constexpr WPARAM kKeyK = 75;  // Alt+K: the main button's menu
+constexpr WPARAM kKeyS = 83;  // Alt+S: the search menu
+
+}  // namespace
+
+void CToolbar::UIActivateIO(bool activate) {
+  try {
+    if (activate) {
+      // The band's keyboard focus is its toolbar.
+      focus_window_ = toolbar_window_;
+      SetFocus(focus_window_);
+    } else if (site_) {
+      site_->OnFocusChangeIS(false);
+    }
+  } catch (...) {
+  }
+}
+
+bool CToolbar::HasFocusIO() {
+  try {
+    if (frmToolbar* form = frmToolbar::Loaded()) form->HasFocus();
+  } catch (...) {
+  }
+  return true;  // the browser is always told the band has the focus
+}
+
+void CToolbar::TranslateAcceleratorIO(const MSG& msg) {
+  try {
+    switch (msg.message) {
+      case WM_KEYDOWN:
+        if (msg.wParam == VK_BACK) {
+          SendMessageA(focus_window_, WM_CHAR, VK_BACK, msg.lParam);
+        } else if (msg.wParam == VK_UP || msg.wParam == VK_DOWN || msg.wParam == VK_DELETE) {
+          SendMessageA(focus_window_, WM_KEYDOWN, msg.wParam, msg.lParam);
+        }
+        break;
+      case WM_SYSKEYDOWN:
+        // The menu opens when the key goes down; its release opens nothing a second time.
+        if (msg.wParam == kKeyK) ButtonDropDown(1);
+        if (msg.wParam == kKeyS) ButtonDropDown(2);
+        break;
+      default:
+        break;
+    }
+  } catch (...) {
+  }
+}
+
+void CToolbar::OnFocus(bool focused) {
+  try {
+    if (site_) site_->OnFocusChangeIS(focused);
+  } catch (...) {
+  }
+}
+
+LRESULT CToolbar::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool& Handled) {
+  try {
+    if (msg == WM_NOTIFY && lParam) {
+      const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (static_cast<int>(header->code) == static_cast<int>(TBN_DROPDOWN) &&
+          hwnd == form_window_) {
+        const NMTOOLBARA* notice = reinterpret_cast<const NMTOOLBARA*>(lParam);
+        ButtonDropDown(notice->iItem);
+        Handled = true;
+      }
+    } else if (msg == WM_COMMAND) {
+      const std::int32_t command = static_cast<std::int32_t>(static_cast<DWORD>(wParam));
+      const std::int32_t code = command / 65536;
+      if (code == EN_KILLFOCUS || code == CBN_KILLFOCUS) {
+        OnFocus(false);
+        MessageBoxA(nullptr, "sem foco", nullptr, MB_OK);
+        Handled = true;
+      } else if (code == EN_SETFOCUS || code == CBN_SETFOCUS) {
+        OnFocus(true);
+        Handled = true;
+      } else if (code < 0x100) {
+        // The form's own procedure still sees the command afterwards.
+        HandleButtonCommand(-command);
+      }
+    }
+  } catch (...) {
+  }
+  return 0;
+}
+
+}  // namespace tarnivo
