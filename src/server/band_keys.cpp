@@ -67,8 +67,9 @@ LRESULT CToolbar::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
   try {
     if (msg == WM_NOTIFY && lParam) {
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+      // Several bands on one thread share the form window: each answers its own toolbar.
       if (static_cast<int>(header->code) == static_cast<int>(TBN_DROPDOWN) &&
-          hwnd == form_window_) {
+          hwnd == form_window_ && header->hwndFrom == toolbar_window_) {
         const NMTOOLBARA* notice = reinterpret_cast<const NMTOOLBARA*>(lParam);
         ButtonDropDown(notice->iItem);
         Handled = true;
@@ -76,15 +77,18 @@ LRESULT CToolbar::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
     } else if (msg == WM_COMMAND) {
       const std::int32_t command = static_cast<std::int32_t>(static_cast<DWORD>(wParam));
       const std::int32_t code = command / 65536;
-      if (code == EN_KILLFOCUS || code == CBN_KILLFOCUS) {
+      const frmToolbar* form = frmToolbar::Loaded();
+      const bool formBand = form && form->m_Toolbar == this;
+      if ((code == EN_KILLFOCUS || code == CBN_KILLFOCUS) && formBand) {
         OnFocus(false);
         MessageBoxA(nullptr, "sem foco", nullptr, MB_OK);
         Handled = true;
-      } else if (code == EN_SETFOCUS || code == CBN_SETFOCUS) {
+      } else if ((code == EN_SETFOCUS || code == CBN_SETFOCUS) && formBand) {
         OnFocus(true);
         Handled = true;
-      } else if (code < 0x100) {
-        // The form's own procedure still sees the command afterwards.
+      } else if (code < 0x100 && code != CBN_SETFOCUS && code != CBN_KILLFOCUS &&
+                 reinterpret_cast<HWND>(lParam) == toolbar_window_) {
+        // A press on this band's own toolbar; the form's procedure still sees it afterwards.
         HandleButtonCommand(-command);
       }
     }

@@ -165,6 +165,20 @@ TEST_F(ToolbarWindowTest, EditLosingTheFocusIsReported) {
   EXPECT_EQ(backend::LastMessageBox().text, "sem foco");
 }
 
+TEST_F(ToolbarWindowTest, TwoWindowsOnOneThreadEachAnswerTheirOwnToolbar) {
+  Start("1", "0", "3");
+  auto second = std::make_unique<CToolbar>();
+  second->SetSite(std::make_shared<sim::SimSite>(std::make_shared<sim::SimBrowser>()));
+  backend::ClickToolbarButton(second->ToolbarWindow(), 2);
+  EXPECT_EQ(backend::MessageBoxes(), 1);
+  backend::ClickToolbarArrow(band->ToolbarWindow(), 1);
+  EXPECT_EQ(backend::MenusShown(), 1);
+  backend::ClickToolbarButton(band->ToolbarWindow(), 1);
+  EXPECT_EQ(ModReg::QueryValue(kSettingsKey, "processNR"), std::string("0\0", 2))
+      << "one press switches blocking once";
+  second->SetSite(nullptr);
+}
+
 TEST_F(ToolbarWindowTest, ClosingRemovesTheToolbarAndItsHooks) {
   Start("1", "0");
   HWND form = frmToolbar::Loaded()->hWnd();

@@ -17,7 +17,8 @@ esac
 cd "$dir" || exit 2
 
 out=$(mktemp) || exit 2
-trap 'rm -f "$out"' EXIT INT TERM
+cases=$(mktemp -d) || exit 2
+trap 'rm -f "$out"; rm -rf "$cases"' EXIT INT TERM
 failures=0
 title=
 
@@ -48,6 +49,12 @@ has() {
 # lacks TEXT: the output does not hold it.
 lacks() {
   if grep -F -q -- "$1" "$out"; then fail "the output should not hold: $1"; fi
+}
+
+# runs TITLE STATUS: runs the scenario read from standard input as the file case.scn.
+runs() {
+  cat >"$cases/case.scn"
+  run "$1" "$2" "$cases/case.scn"
 }
 
 # last TEXT: the last line of the output is exactly TEXT.
@@ -116,6 +123,128 @@ has 'no_such_file.scn: cannot open'
 
 run "no files" 2
 
+# --- the band's toolbar: failing expectations (exit 1) ---
+# The start every case below shares: blocking on, a count of 4, the toolbar shown.
+toolbar_start='reg set processNR "1"
+reg set processNL "0"
+reg set processNC "4"
+start'
+
+runs "a menu with other captions" 1 <<EOF
+$toolbar_start
+bandkey sysdown 83
+expect menu "&1 google.com" - "About"
+EOF
+has 'case.scn:6: expected menu "&1 google.com" - "About", got "&1 google.com" "&2 groups.google.com"'
+
+runs "no menu has dropped" 1 <<EOF
+$toolbar_start
+bandkey sysup 75
+expect menu "About"
+EOF
+has 'case.scn:6: expected menu "About", got no menu dropped'
+
+runs "a message box with another title" 1 <<EOF
+$toolbar_start
+button 2
+expect msgbox "Blocked a total of 4 popups!!"
+expect msgbox "Blocked a total of 4 popups!!" title="Tarnivo" icon=exclamation
+expect msgbox "Blocked a total of 4 popups!!" title="Error"
+EOF
+has 'case.scn:8: expected msgbox "Blocked a total of 4 popups!!" title="Error", got "Blocked a total of 4 popups!!" title="Tarnivo" icon=exclamation'
+
+runs "no message box yet" 1 <<EOF
+$toolbar_start
+expect msgboxes 0
+expect msgbox "x"
+EOF
+has 'case.scn:6: expected msgbox "x", got no message box'
+
+runs "band info with other sizes" 1 <<EOF
+$toolbar_start
+bandinfo 0x21
+expect bandinfo min=200,22 max=-1,-1 integral=1,1 actual=200,22 modeflags=0
+EOF
+has 'case.scn:6: expected bandinfo min=200,22 max=-1,-1 integral=1,1 actual=200,22 modeflags=0, got min=200,22 max=0,0 integral=0,0 actual=0,0 modeflags=0'
+
+runs "band info never asked for" 1 <<EOF
+$toolbar_start
+expect bandinfo min=0,0 max=0,0 integral=0,0 actual=0,0 modeflags=0
+EOF
+has 'case.scn:5: expected bandinfo min=0,0 max=0,0 integral=0,0 actual=0,0 modeflags=0, got no band info (bandinfo MASK first)'
+
+runs "other images" 1 <<EOF
+$toolbar_start
+expect images 104 105
+EOF
+has 'case.scn:5: expected images 104 105, got icons 103 101'
+
+runs "an image set the toolbar has no icons for" 1 <<EOF
+$toolbar_start
+set Icone 7
+expect images
+expect images 103 101
+EOF
+has 'case.scn:7: expected images 103 101, got an empty image list'
+
+# --- the band's toolbar: actions the toolbar refuses (exit 1) ---
+runs "a button the toolbar does not have" 1 <<EOF
+$toolbar_start
+button 9
+EOF
+has 'case.scn:5: button: the toolbar has no button 9'
+
+runs "a hidden toolbar cannot be pressed" 1 <<EOF
+$toolbar_start
+show no
+dropdown 1
+EOF
+has 'case.scn:6: dropdown: the toolbar is hidden (show yes first)'
+
+runs "the count button has no arrow" 1 <<EOF
+$toolbar_start
+dropdown 2
+EOF
+has 'case.scn:5: dropdown: toolbar button 2 has no drop-down arrow'
+
+runs "an entry the menu does not have" 1 <<EOF
+$toolbar_start
+dropdown 1 choose="Disable"
+EOF
+has 'case.scn:5: dropdown: the menu that dropped has no entry "Disable" (it shows "Disable Tarnivo" "Normal" - "Allow URL"'
+
+runs "a master switch that is not a number leaves the band without buttons" 1 <<EOF
+reg set processNR "x"
+start
+button 1
+EOF
+has 'case.scn:3: button: the toolbar has no button 1'
+
+# --- the band's toolbar: lines that cannot be run (exit 2) ---
+runs "a key message the format does not know" 2 <<EOF
+$toolbar_start
+bandkey press 75
+EOF
+has 'case.scn:5: bandkey: expected down, up, char, sysdown or sysup, not "press"'
+
+runs "a band info expectation lacking a field" 2 <<EOF
+$toolbar_start
+bandinfo 127
+expect bandinfo min=200,22 max=-1,-1 integral=1,1 actual=200,22
+EOF
+has 'case.scn:6: expect bandinfo: missing modeflags= (the expectation gives all five fields)'
+
+runs "a message box icon the format does not know" 2 <<EOF
+$toolbar_start
+expect msgbox "x" icon=question
+EOF
+has 'case.scn:5: expect msgbox: icon takes exclamation, not "question"'
+
+runs "a toolbar action before the browser opens" 2 <<EOF
+button 1
+EOF
+has 'case.scn:1: button: no browser window is open (start first)'
+
 # --- the transcript ---
 run "-v prints the commands and the system's answers" 0 -v verbose.scn
 has 'verbose.scn:5: start'
@@ -144,6 +273,20 @@ has '    from +1000 to +3000 ms: About item reads "About     2" ... "About     6
 has '    toolbar form unloaded: its timers stop'
 lacks 'at +40 ms'
 lacks 'at +60 ms'
+last "1 passed, 0 failed"
+
+run "-v tells what the toolbar showed and what the user answered" 0 -v toolbar_verbose.scn
+has '    window 1 opens: Enabled "1", BlockLevel "0", count 0, m_oIE bound, button image set 103 (icons 103 101)'
+has '    toolbar hidden'
+has '    toolbar shown'
+has '    band info min=200,22 max=-1,-1 integral=1,1 actual=200,22 modeflags=0'
+has '    button image set 1 (was 103): icons 103 102'
+has '    menu at 0,22: "Disable Tarnivo" "Normal" - "Allow URL" "Allowed URLs" "Block ActiveX Dialog" "Blocked ActiveX URLs" - "English" "About" - "Blocked a total of 1 popups" -> none'
+has '    toolbar redrawn'
+has '"Blocked a total of 1 popups" -> 1000'
+has '    registry set HKLM\Software\Tarnivo processNR REG_SZ "0\0"'
+has '    message box "Blocked a total of 1 popups!!" title "Tarnivo" type 0x30 -> 1'
+has '    menu at 130,22: "&1 google.com" "&2 groups.google.com" -> none'
 last "1 passed, 0 failed"
 
 # Waits run step by step under -v; the scenarios must pass the same way with it.

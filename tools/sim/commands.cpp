@@ -85,7 +85,8 @@ Status Start(Session& session, const Args& args) {
   session.Say("window " + std::to_string(window.number) + " opens: Enabled " + Quote(band.Enabled) +
               ", BlockLevel " + Quote(shared.BlockLevel) + ", count " +
               std::to_string(shared.BlockedCount) + ", m_oIE " + (band.m_oIE() ? "bound" : "none") +
-              ", button image set " + std::to_string(band.Icone()));
+              ", button image set " + std::to_string(band.Icone()) + " (" +
+              DescribeIcons(ToolbarIcons(band)) + ")");
   return Status::Ok();
 }
 
@@ -275,6 +276,11 @@ const std::map<std::string, CommandEntry>& Table() {
       {"focusout", {RunFocusOut, false}},
       {"pagekey", {RunPageKey, false}},
       {"pageclick", {RunPageClick, false}},
+      {"bandkey", {RunBandKey, false}},
+      {"show", {RunShow, false}},
+      {"bandinfo", {RunBandInfo, false}},
+      {"button", {RunButton, false}},
+      {"dropdown", {RunDropDown, false}},
       {"call", {RunCall, false}},
       {"set", {RunSet, true}},
       {"list", {List, true}},
@@ -284,9 +290,7 @@ const std::map<std::string, CommandEntry>& Table() {
 }
 
 // Commands of the format that this build does not run yet.
-const char* const kLater[] = {
-    "langfile", "bandkey", "show", "bandinfo", "button", "dropdown", "dialog",
-};
+const char* const kLater[] = {"langfile", "dialog"};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include "args.h"
 #include "server/simulated_browser.h"
+#include "server/toolbar.h"
 #include "session.h"
 #include "status.h"
 
@@ -49,6 +50,15 @@ Status RunPageClick(Session& session, const Args& args);
 Status RunClock(Session& session, const Args& args);
 Status RunWait(Session& session, const Args& args);
 Status RunTimer(Session& session, const Args& args);
+
+// The band's toolbar (band.cpp).
+Status RunShow(Session& session, const Args& args);
+Status RunBandInfo(Session& session, const Args& args);
+Status RunButton(Session& session, const Args& args);
+Status RunDropDown(Session& session, const Args& args);
+Status RunBandKey(Session& session, const Args& args);
+// "min=W,H max=W,H integral=W,H actual=W,H modeflags=N", as `expect bandinfo` writes it.
+std::string DescribeBandInfo(const tarnivo::CToolbar::BandInfo& info);
 
 // The document a page command or a page expectation works on: the one a leading
 // `in frame N ...` named, else the current window's browser's current document.

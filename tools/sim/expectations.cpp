@@ -14,6 +14,11 @@
 namespace scenario {
 namespace {
 
+// The most words an expectation takes after its name: a whole list.
+constexpr std::size_t kMostWords = tarnivo::SiteList::kMaxEntries + 1u;
+// The icon bits of a message box's type.
+constexpr UINT kIconMask = 0xF0;
+
 Status Popup(Session& session, const Args& args) {
   if (Status check = args.Check(1, 1); !check.ok()) return check;
   const std::string& want = args.Text(0);
@@ -260,24 +265,142 @@ Status Caption(Session&, const Args& args) {
   return Status::Expected("caption " + name + " " + Quote(args.Text(1)), Quote(got));
 }
 
+// `-` is a separator; other captions are quoted.
+std::string Captions(const std::vector<std::string>& captions) {
+  std::string out;
+  for (const std::string& caption : captions)
+    out += (out.empty() ? "" : " ") + (caption == "-" ? caption : Quote(caption));
+  return out;
+}
+
+Status Menu(Session&, const Args& args) {
+  if (Status check = args.Check(1, kMostWords); !check.ok()) return check;
+  std::vector<std::string> want;
+  for (std::size_t i = 0; i < args.Count(); ++i) want.push_back(args.Text(i));
+  const std::vector<std::string> got = backend::LastMenuShown();
+  if (backend::MenusShown() > 0 && got == want) return Status::Ok();
+  return Status::Expected("menu " + Captions(want),
+                          backend::MenusShown() == 0 ? "no menu dropped" : Captions(got));
+}
+
+// The icon of a message box by its type's icon bits.
+std::string IconName(UINT type) {
+  switch (type & kIconMask) {
+    case 0:
+      return "none";
+    case MB_ICONHAND:
+      return "hand";
+    case MB_ICONQUESTION:
+      return "question";
+    case MB_ICONEXCLAMATION:
+      return "exclamation";
+    case MB_ICONASTERISK:
+      return "asterisk";
+    default:
+      return std::to_string(type & kIconMask);
+  }
+}
+
+Status MsgBox(Session&, const Args& args) {
+  if (Status check = args.Check(1, 1, {"title", "icon"}); !check.ok()) return check;
+  const Word* title = args.Option("title");
+  const Word* icon = args.Option("icon");
+  if (icon && icon->text != "exclamation")
+    return args.Error("icon takes exclamation, not " + Quote(icon->text));
+  std::string expected = "msgbox " + Quote(args.Text(0));
+  if (title) expected += " title=" + Quote(title->text);
+  if (icon) expected += " icon=" + icon->text;
+  if (backend::MessageBoxes() == 0) return Status::Expected(expected, "no message box");
+  const backend::MessageBoxShown box = backend::LastMessageBox();
+  const std::string box_icon = IconName(box.type);
+  if (box.text == args.Text(0) && (!title || box.caption == title->text) &&
+      (!icon || box_icon == icon->text))
+    return Status::Ok();
+  return Status::Expected(expected,
+                          Quote(box.text) + " title=" + Quote(box.caption) + " icon=" + box_icon);
+}
+
+Status MsgBoxes(Session&, const Args& args) {
+  return Number(args, "msgboxes", backend::MessageBoxes());
+}
+
+// "W,H": two 32-bit numbers.
+bool ParsePair(const std::string& text, std::int32_t* x, std::int32_t* y) {
+  const std::size_t comma = text.find(',');
+  return comma != std::string::npos && ParseInt32(text.substr(0, comma), x) &&
+         ParseInt32(text.substr(comma + 1), y);
+}
+
+Status BandInfo(Session& session, const Args& args) {
+  static const char* const kFields[] = {"min", "max", "integral", "actual", "modeflags"};
+  if (Status check = args.Check(0, 0, {"min", "max", "integral", "actual", "modeflags"});
+      !check.ok())
+    return check;
+  tarnivo::CToolbar::BandInfo want;
+  std::int32_t* pairs[4][2] = {{&want.minWidth, &want.minHeight},
+                               {&want.maxWidth, &want.maxHeight},
+                               {&want.integralWidth, &want.integralHeight},
+                               {&want.actualWidth, &want.actualHeight}};
+  for (std::size_t i = 0; i < 5; ++i) {
+    const Word* field = args.Option(kFields[i]);
+    if (field == nullptr)
+      return args.Error(std::string("missing ") + kFields[i] +
+                        "= (the expectation gives all five fields)");
+    if (i < 4 && !ParsePair(field->text, pairs[i][0], pairs[i][1]))
+      return args.Error(std::string(kFields[i]) + " takes W,H, not " + Quote(field->text));
+    if (i == 4 && !ParseDword(field->text, &want.modeFlags))
+      return args.Error("modeflags takes a 32-bit number, not " + Quote(field->text));
+  }
+  const std::string expected = "bandinfo " + DescribeBandInfo(want);
+  if (!session.last_band_info)
+    return Status::Expected(expected, "no band info (bandinfo MASK first)");
+  const std::string got = DescribeBandInfo(*session.last_band_info);
+  if (got == DescribeBandInfo(want)) return Status::Ok();
+  return Status::Expected(expected, got);
+}
+
+Status Images(Session& session, const Args& args) {
+  if (Status check = args.Check(0, kMostWords); !check.ok()) return check;
+  std::vector<int> want;
+  for (std::size_t i = 0; i < args.Count(); ++i) {
+    int id = 0;
+    if (!ParseCount(args.Text(i), &id))
+      return args.Error("an icon resource id is expected, not " + Quote(args.Text(i)));
+    want.push_back(id);
+  }
+  tarnivo::CToolbar* band = nullptr;
+  if (Status need = session.NeedBand(args.What(), &band); !need.ok()) return need;
+  const std::optional<std::vector<int>> got = ToolbarIcons(*band);
+  if (got && *got == want) return Status::Ok();
+  std::string expected = "images";
+  for (int id : want) expected += " " + std::to_string(id);
+  if (want.empty()) expected += " (an empty image list)";
+  return Status::Expected(expected, DescribeIcons(got));
+}
+
 const std::map<std::string, Handler>& Table() {
   static const std::map<std::string, Handler> table = {
-      {"popup", Popup}, {"result", Result},     {"reg", Reg},         {"key", Key},
-      {"count", Count}, {"listfile", ListFile}, {"list", List},       {"tag", Tag},
-      {"state", State}, {"beeps", Beeps},       {"redraws", Redraws}, {"scrolllock", ScrollLock},
-      {"timer", Timer}, {"script", Script},     {"object", Object},   {"caption", Caption},
+      {"popup", Popup},       {"result", Result},     {"reg", Reg},
+      {"key", Key},           {"count", Count},       {"listfile", ListFile},
+      {"list", List},         {"tag", Tag},           {"state", State},
+      {"beeps", Beeps},       {"redraws", Redraws},   {"scrolllock", ScrollLock},
+      {"timer", Timer},       {"script", Script},     {"object", Object},
+      {"caption", Caption},   {"menu", Menu},         {"msgbox", MsgBox},
+      {"msgboxes", MsgBoxes}, {"bandinfo", BandInfo}, {"images", Images},
   };
   return table;
 }
 
-const char* const kLaterExpectations[] = {"menu",     "msgbox", "msgboxes", "dialog",
-                                          "bandinfo", "images", "shell",    "focus"};
+const char* const kLaterExpectations[] = {"dialog", "shell", "focus"};
 
 }  // namespace
 
 Status RunExpect(Session& session, const Args& args) {
   // Each expectation checks its own options.
-  if (Status check = args.Check(1, tarnivo::SiteList::kMaxEntries + 2u, {"disabled"}); !check.ok())
+  if (Status check = args.Check(
+          1, kMostWords + 1u,
+          {"disabled", "title", "icon", "min", "max", "integral", "actual", "modeflags"});
+      !check.ok())
     return check;
   const std::string& what = args.Text(0);
   const auto found = Table().find(what);

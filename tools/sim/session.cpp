@@ -27,6 +27,21 @@ const char* OutcomeName(PopupOutcome outcome) {
   return "?";
 }
 
+std::optional<std::vector<int>> ToolbarIcons(const tarnivo::CToolbar& band) {
+  HWND toolbar = band.ToolbarWindow();
+  if (toolbar == nullptr) return std::nullopt;
+  const auto list = reinterpret_cast<HIMAGELIST>(SendMessageA(toolbar, TB_GETIMAGELIST, 0, 0));
+  return backend::ImageListIconIds(list);
+}
+
+std::string DescribeIcons(const std::optional<std::vector<int>>& icons) {
+  if (!icons) return "no toolbar";
+  if (icons->empty()) return "an empty image list";
+  std::string text = "icons";
+  for (int id : *icons) text += " " + std::to_string(id);
+  return text;
+}
+
 Session::Session(bool verbose, std::ostream& out) : verbose_(verbose), out_(out) {}
 
 Session::~Session() { End(); }
@@ -46,8 +61,14 @@ constexpr int kCursorWindowBottomRow = 718;
 constexpr int kParkX = 1023;
 constexpr int kParkY = 767;
 
+// The icon resources the band's module holds: its image sets are made of them.
+const std::vector<int> kModuleIcons = {101, 102, 103, 104, 105};
+
 void ResetThreadState() {
   backend::ResetInput();
+  backend::SetModuleIcons(kModuleIcons);
+  backend::ResetShown();
+  backend::SetMenuChooser({});
   tarnivo::ResetShared();
   tarnivo::AllowedSites().Clear();
   tarnivo::BlockedActiveX().Clear();
@@ -242,7 +263,8 @@ void Session::Wait(unsigned milliseconds) {
 std::vector<Session::BandView> Session::ViewBands() const {
   std::vector<BandView> views;
   for (const auto& window : windows_)
-    views.push_back({window->number, window->band->Icone(), window->band->Redraws()});
+    views.push_back({window->number, window->band->Icone(), window->band->Redraws(),
+                     ToolbarIcons(*window->band)});
   return views;
 }
 
@@ -257,7 +279,9 @@ void Session::SayBandChanges() {
           windows_.size() > 1 ? "window " + std::to_string(now.number) + ": " : "";
       if (now.icone != then.icone)
         Say(who + "button image set " + std::to_string(now.icone) + " (was " +
-            std::to_string(then.icone) + ")");
+            std::to_string(then.icone) + "): " + DescribeIcons(now.icons));
+      else if (now.icons != then.icons)
+        Say(who + "toolbar images: " + DescribeIcons(now.icons));
       if (now.redraws != then.redraws) {
         const int times = now.redraws - then.redraws;
         Say(who + "toolbar redrawn" + (times == 1 ? "" : " " + std::to_string(times) + " times"));

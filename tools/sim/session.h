@@ -30,6 +30,12 @@ struct Window {
 using PopupOutcome = tarnivo::sim::SimBrowser::PopupOutcome;
 const char* OutcomeName(PopupOutcome outcome);
 
+// The icon resource ids of the band's toolbar image list, main button first (empty for an
+// empty list or none); nothing when the band has no toolbar.
+std::optional<std::vector<int>> ToolbarIcons(const tarnivo::CToolbar& band);
+// "icons 103 101", "an empty image list" or "no toolbar", for messages.
+std::string DescribeIcons(const std::optional<std::vector<int>>& icons);
+
 class Session {
  public:
   Session(bool verbose, std::ostream& out);
@@ -67,6 +73,8 @@ class Session {
   void Wait(unsigned milliseconds);
 
   std::optional<PopupOutcome> last_popup;
+  // The band info the host last asked for (`bandinfo MASK`).
+  std::optional<tarnivo::CToolbar::BandInfo> last_band_info;
   std::optional<std::string> last_result;
   // The document a leading `in frame N ...` names for the command that follows; null
   // outside such a line.
@@ -109,6 +117,7 @@ class Session {
     int number;
     std::int32_t icone;
     int redraws;
+    std::optional<std::vector<int>> icons;
   };
   std::vector<BandView> ViewBands() const;
   std::vector<BandView> noted_;
