@@ -9,7 +9,9 @@ jobs=$(nproc)
 scripts/install-deps.sh
 
 echo "== formatting"
-git ls-files -co --exclude-standard -- '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+git ls-files -co --exclude-standard -- '*.cpp' '*.h' |
+  while IFS= read -r f; do [ -f "$f" ] && printf '%s\0' "$f"; done |
+  xargs -0 clang-format --dry-run --Werror
 
 echo "== builds"
 for preset in linux-asan windows windows32 linux-bench; do
@@ -44,6 +46,16 @@ echo "== windows x86_64 tests under Wine"
 WINEPREFIX=$(scripts/wine-prefix.sh)
 export WINEPREFIX WINEDEBUG=-all
 run_ctest windows
+
+echo "== tarnivo.dll: regsvr32, then regsvr32 /u leaves no registration"
+dll=build/windows/src/server/com/tarnivo.dll
+if wine regsvr32 /s "$dll" && wine reg query 'HKCR\tarnivo.CToolbar' >/dev/null 2>&1 &&
+  wine regsvr32 /u /s "$dll" && ! wine reg query 'HKCR\tarnivo.CToolbar' >/dev/null 2>&1; then
+  passed=$((passed + 1))
+else
+  echo "regsvr32 round trip of $dll failed"
+  failed=$((failed + 1))
+fi
 
 echo "tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

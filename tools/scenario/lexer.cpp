@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "platform/linux/backend.h"
+#include "escape.h"
 
 namespace scenario {
 namespace {
@@ -145,9 +145,7 @@ bool SplitLine(const std::string& line, std::vector<Word>* words, std::string* e
   }
 }
 
-std::string Quote(const std::string& bytes) {
-  return "\"" + backend::EscapeBytes(bytes, true) + "\"";
-}
+std::string Quote(const std::string& bytes) { return "\"" + EscapeBytes(bytes, true) + "\""; }
 
 std::string Trim(const std::string& line) {
   std::size_t first = 0;

@@ -1,0 +1,138 @@
+#include "server/com/event_sink.h"
+
+#include "server/com/object_count.h"
+
+namespace tarnivo::com {
+
+EventSink::EventSink(const IID& events) : events_(events) { AddModuleReference(); }
+
+EventSink::~EventSink() { ReleaseModuleReference(); }
+
+STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+      IsEqualIID(riid, events_)) {
+    *ppv = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *ppv = nullptr;
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) EventSink::AddRef() { return ++references_; }
+
+STDMETHODIMP_(ULONG) EventSink::Release() {
+  const ULONG left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+STDMETHODIMP EventSink::GetTypeInfoCount(UINT* pctinfo) {
+  if (!pctinfo) return E_POINTER;
+  *pctinfo = 0;
+  return S_OK;
+}
+
+STDMETHODIMP EventSink::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
+  if (ppTInfo) *ppTInfo = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+
+STDMETHODIMP EventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, DISPPARAMS* pDispParams,
+                               VARIANT* pVarResult, EXCEPINFO*, UINT*) {
+  if (!attached_) return S_OK;
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  DISPPARAMS& params = pDispParams ? *pDispParams : none;
+  if (params.cArgs > 0 && !params.rgvarg) return S_OK;
+  AddRef();  // a handler may disconnect this sink
+  try {
+    Raise(dispIdMember, params, pVarResult);
+  } catch (...) {
+    // The event source never sees a handler's failure.
+  }
+  Release();
+  return S_OK;
+}
+
+namespace {
+
+class SinkConnection : public host::Connection {
+ public:
+  SinkConnection(IConnectionPoint* point, DWORD cookie, EventSink* sink)
+      : point_(point), cookie_(cookie), sink_(sink) {}
+  SinkConnection(const SinkConnection&) = delete;
+  SinkConnection& operator=(const SinkConnection&) = delete;
+  ~SinkConnection() override {
+    sink_->Detach();
+    point_->Unadvise(cookie_);
+    point_->Release();
+    sink_->Release();
+  }
+
+ private:
+  IConnectionPoint* point_;
+  DWORD cookie_;
+  EventSink* sink_;
+};
+
+}  // namespace
+
+std::unique_ptr<host::Connection> ConnectSink(IUnknown* source, const IID& events,
+                                              EventSink* sink) {
+  if (!sink) return nullptr;
+  IConnectionPointContainer* container = nullptr;
+  IConnectionPoint* point = nullptr;
+  DWORD cookie = 0;
+  bool connected = false;
+  if (source &&
+      SUCCEEDED(source->QueryInterface(IID_IConnectionPointContainer,
+                                       reinterpret_cast<void**>(&container))) &&
+      container) {
+    if (SUCCEEDED(container->FindConnectionPoint(events, &point)) && point) {
+      connected = SUCCEEDED(point->Advise(static_cast<IDispatch*>(sink), &cookie));
+    }
+    container->Release();
+  }
+  if (!connected) {
+    if (point) point->Release();
+    sink->Detach();
+    sink->Release();
+    return nullptr;
+  }
+  try {
+    return std::make_unique<SinkConnection>(point, cookie, sink);
+  } catch (...) {
+    sink->Detach();
+    point->Unadvise(cookie);
+    point->Release();
+    sink->Release();
+    return nullptr;
+  }
+}
+
+VARIANT* EventArgument(DISPPARAMS& params, UINT index) {
+  if (!params.rgvarg || index >= params.cArgs) return nullptr;
+  VARIANT* argument = &params.rgvarg[params.cArgs - 1 - index];
+  // A VARIANT by reference: follow it (a chain of them, to a fixed depth).
+  for (int depth = 0; depth < 4 && argument->vt == (VT_BYREF | VT_VARIANT); ++depth) {
+    if (!argument->pvarVal) return nullptr;
+    argument = argument->pvarVal;
+  }
+  return argument;
+}
+
+VARIANT_BOOL* BooleanReference(DISPPARAMS& params, UINT index) {
+  VARIANT* argument = EventArgument(params, index);
+  if (!argument) return nullptr;
+  if (argument->vt == (VT_BYREF | VT_BOOL)) return argument->pboolVal;
+  // Reached through a VARIANT by reference: the Boolean held there.
+  if (argument->vt == VT_BOOL && argument != &params.rgvarg[params.cArgs - 1 - index]) {
+    return &argument->boolVal;
+  }
+  return nullptr;
+}
+
+}  // namespace tarnivo::com

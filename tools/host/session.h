@@ -1,0 +1,93 @@
+// The state of one scenario file's run against the real tarnivo.dll: the browser windows
+// the host opened, each with its band, its site and its browser, and what the last popup
+// gave.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "com_objects.h"
+#include "status.h"
+
+namespace host {
+
+// tarnivo.dll, loaded from beside the runner, and the class factory of its band object.
+class Server {
+ public:
+  // False with a message when the DLL or its class factory cannot be had.
+  bool Load(std::string* error);
+  // A new band object (its IUnknown), or null.
+  IUnknown* CreateBand();
+  ~Server();
+
+ private:
+  HMODULE module_ = nullptr;
+  IClassFactory* factory_ = nullptr;
+};
+
+// One browser window with its band. `browser` is null for a site that offers none.
+struct Window {
+  int number = 0;
+  HWND frame = nullptr;
+  Browser* browser = nullptr;
+  Site* site = nullptr;
+  IUnknown* band = nullptr;
+};
+
+enum class PopupOutcome { Blocked, Allowed, Passed };
+const char* OutcomeName(PopupOutcome outcome);
+
+class Session {
+ public:
+  Session(Server& server, bool verbose, std::ostream& out);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // The fresh state of a file: no settings key, no list file, no key down, Scroll Lock off.
+  bool Begin(std::string* error);
+  // Closes the windows still open and leaves no settings key and no list file behind.
+  void End();
+
+  Window* Current() { return windows_.empty() ? nullptr : windows_.back().get(); }
+  // Opens a window: the band is created, sited (on a browser when `with_browser`) and shown.
+  scenario::Status Open(bool with_browser);
+  // The browser raises WindowClosing, the host closes the band (CloseDW), takes it off its
+  // site and releases it.
+  void CloseCurrent();
+  // Raises WindowClosing only.
+  void RaiseClosing(Window& window);
+  // NewWindow2 with Cancel coming in False; the outcome.
+  PopupOutcome RaisePopup(Browser& browser);
+
+  scenario::Status NeedWindow(const std::string& what, Window** window);
+  scenario::Status NeedBrowser(const std::string& what, Browser** browser);
+
+  // Lets `milliseconds` of real time pass while the host pumps its messages.
+  void Wait(unsigned milliseconds);
+  // Runs the messages waiting in the queue.
+  static void Pump();
+
+  std::optional<PopupOutcome> last_popup;
+
+  void Say(const std::string& line);
+
+ private:
+  Server& server_;
+  bool verbose_;
+  std::ostream& out_;
+  int next_number_ = 1;
+  std::vector<std::unique_ptr<Window>> windows_;
+};
+
+// Sets the Scroll Lock toggle with keyboard events until the system reports it; false when
+// it does not follow.
+bool SetScrollLock(bool on);
+bool ScrollLockOn();
+
+}  // namespace host
