@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "engine/activex_screen.h"
+#include "server/module.h"
 #include "server/toolbar.h"
 #include "store/mod_reg.h"
 #include "store/settings.h"
@@ -33,7 +34,7 @@ constexpr SearchEngine kSearchEngines[] = {
 void RegisterFormClass() {
   WNDCLASSA wc = {};
   wc.lpfnWndProc = frmToolbar::WindowProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hInstance = ModuleInstance();
   wc.lpszClassName = kFormClass;
   RegisterClassA(&wc);  // already registered by another thread: fine
 }
@@ -54,6 +55,10 @@ void frmToolbar::Unload() {
   form.m_Toolbar = nullptr;
   g_loaded = false;
   if (form.window_) DestroyWindow(form.window_);  // its menu bar goes with it
+  // A DLL's window classes outlive it unless removed; another thread's form may still use
+  // the class, and then it stays.
+  UnregisterClassA(kFormClass, ModuleInstance());
+  ReleaseShellLibrary();
   // The object stays: a handler of the form may still be on the stack (a tick that let
   // messages through); it finds a form without browser, band, window or menus.
   form = frmToolbar();
@@ -70,7 +75,7 @@ void frmToolbar::Load() {
   g_loaded = true;
   RegisterFormClass();
   window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kFormClass, "frmToolbar", WS_POPUP, 0, 0, 0, 0,
-                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                            nullptr, nullptr, ModuleInstance(), nullptr);
   BuildMenus();
   ThreadShared& shared = Shared();
   // Every step runs even when an earlier one fails.
