@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "escape.h"
+#include "platform/escape_bytes.h"
 
 namespace scenario {
 namespace {
@@ -145,7 +145,9 @@ bool SplitLine(const std::string& line, std::vector<Word>* words, std::string* e
   }
 }
 
-std::string Quote(const std::string& bytes) { return "\"" + EscapeBytes(bytes, true) + "\""; }
+std::string Quote(const std::string& bytes) {
+  return "\"" + tarnivo::EscapeBytes(bytes, true) + "\"";
+}
 
 std::string Trim(const std::string& line) {
   std::size_t first = 0;

@@ -1,8 +1,14 @@
-#include "escape.h"
+// Bytes written the way a scenario file writes them inside quotes: used by the Linux back
+// end's reports and by the scenario runners' messages.
+#pragma once
 
-namespace scenario {
+#include <string>
 
-std::string EscapeBytes(const std::string& bytes, bool keepHighBytes) {
+namespace tarnivo {
+
+// \0 \r \n \t \" \\ for those bytes, \xHH for the other control bytes and DEL; bytes from
+// 0x80 up are kept as they are when `keepHighBytes`, else written as \xHH too.
+inline std::string EscapeBytes(const std::string& bytes, bool keepHighBytes) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(bytes.size());
@@ -40,4 +46,4 @@ std::string EscapeBytes(const std::string& bytes, bool keepHighBytes) {
   return out;
 }
 
-}  // namespace scenario
+}  // namespace tarnivo
