@@ -1,6 +1,7 @@
 // The band's side of the focus conversation with the browser, the keys the browser forwards
 // to it, and the form window's commands and notifications.
 #include "platform/win32.h"
+#include "server/mod_trace.h"
 #include "server/toolbar.h"
 #include "ui/toolbar/frm_toolbar.h"
 
@@ -14,6 +15,7 @@ constexpr WPARAM kKeyS = 83;  // Alt+S: the search menu
 }  // namespace
 
 void CToolbar::UIActivateIO(bool activate) {
+  modTrace::Trace("Entered", "CToolbar", "IInputObject_UIActivateIO");
   try {
     if (activate) {
       // The band's keyboard focus is its toolbar.
@@ -27,6 +29,7 @@ void CToolbar::UIActivateIO(bool activate) {
 }
 
 bool CToolbar::HasFocusIO() {
+  modTrace::Trace("Entered", "CToolbar", "IInputObject_HasFocusIO");
   try {
     if (frmToolbar* form = frmToolbar::Loaded()) form->HasFocus();
   } catch (...) {
@@ -35,6 +38,7 @@ bool CToolbar::HasFocusIO() {
 }
 
 void CToolbar::TranslateAcceleratorIO(const MSG& msg) {
+  modTrace::Trace("Entered", "CToolbar", "IInputObject_TranslateAcceleratorIO");
   try {
     switch (msg.message) {
       case WM_KEYDOWN:
@@ -57,6 +61,7 @@ void CToolbar::TranslateAcceleratorIO(const MSG& msg) {
 }
 
 void CToolbar::OnFocus(bool focused) {
+  modTrace::Trace("Entered", "CToolbar", "OnFocus");
   try {
     if (site_) site_->OnFocusChangeIS(focused);
   } catch (...) {

@@ -1,6 +1,7 @@
 #include "server/toolbar.h"
 
 #include "platform/win32.h"
+#include "server/mod_trace.h"
 #include "store/settings.h"
 #include "store/text_number.h"
 #include "ui/toolbar/frm_toolbar.h"
@@ -73,6 +74,7 @@ void CToolbar::Docu(const host::BrowserPtr& Ie) {
 }
 
 void CToolbar::SetSite(host::SitePtr site) {
+  modTrace::Trace("Entered", "CToolbar", "IObjectWithSite_SetSite");
   site_ = std::move(site);
   if (!site_) {
     LetGoOfBrowserAndPage();
@@ -94,6 +96,7 @@ void CToolbar::SetSite(host::SitePtr site) {
 }
 
 void CToolbar::GetBandInfo(std::uint32_t mask, BandInfo& info) const {
+  modTrace::Trace("Entered", "CToolbar", "IDeskBand_GetBandInfo");
   if (mask & 0x01) {
     info.minWidth = 200;
     info.minHeight = 22;
@@ -114,11 +117,13 @@ void CToolbar::GetBandInfo(std::uint32_t mask, BandInfo& info) const {
 }
 
 void CToolbar::ShowDW(bool show) {
+  modTrace::Trace("Entered", "CToolbar", "IDockingWindow_ShowDW");
   shown_ = show;
   if (toolbar_window_) ShowWindow(toolbar_window_, show ? SW_SHOWNORMAL : SW_HIDE);
 }
 
 void CToolbar::CloseDW() {
+  modTrace::Trace("Entered", "CToolbar", "IDockingWindow_CloseDW");
   try {
     DestroyToolbar();
   } catch (...) {
