@@ -17,6 +17,7 @@
 #include <windows.h>
 
 #include "machine.h"
+#include "command_line.h"
 #include "runner.h"
 
 namespace {
@@ -73,25 +74,7 @@ void RestoreMachine(const Saved& saved) {
 int main(int argc, char** argv) {
   bool verbose = false;
   std::vector<std::string> files;
-  bool options_done = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (!options_done && arg == "--") {
-      options_done = true;
-    } else if (!options_done && arg == "-v") {
-      verbose = true;
-    } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
-      std::cerr << "tarnivo-host: unknown option " << arg << "\n";
-      std::cerr << "usage: tarnivo-host [-v] FILE...\n";
-      return 2;
-    } else {
-      files.push_back(arg);
-    }
-  }
-  if (files.empty()) {
-    std::cerr << "usage: tarnivo-host [-v] FILE...\n";
-    return 2;
-  }
+  if (!scenario::ParseCommandLine("tarnivo-host", argc, argv, &verbose, &files)) return 2;
 
   if (FAILED(OleInitialize(nullptr))) {
     std::cerr << "tarnivo-host: OLE cannot be initialised\n";

@@ -6,30 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "runner.h"
 
 int main(int argc, char** argv) {
   bool verbose = false;
   std::vector<std::string> files;
-  bool options_done = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (!options_done && arg == "--") {
-      options_done = true;
-    } else if (!options_done && arg == "-v") {
-      verbose = true;
-    } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
-      std::cerr << "tarnivo-sim: unknown option " << arg << "\n";
-      std::cerr << "usage: tarnivo-sim [-v] FILE...\n";
-      return 2;
-    } else {
-      files.push_back(arg);
-    }
-  }
-  if (files.empty()) {
-    std::cerr << "usage: tarnivo-sim [-v] FILE...\n";
-    return 2;
-  }
+  if (!scenario::ParseCommandLine("tarnivo-sim", argc, argv, &verbose, &files)) return 2;
 
   int passed = 0;
   int failed = 0;
