@@ -9,13 +9,10 @@
 #include "machine.h"
 
 namespace host {
-namespace {
 
 using scenario::Args;
 using scenario::Quote;
 using scenario::Status;
-
-using Handler = Status (*)(Session&, const Args&);
 
 Status NotYet(const std::string& what) {
   return Status::Skipped(what + " is not observable on the real DLL yet");
@@ -30,6 +27,8 @@ Status Choice(const Args& args, std::size_t i, const char* when_true, const char
   return args.Error(std::string("expected ") + when_true + " or " + when_false + ", not " +
                     Quote(args.Text(i)));
 }
+
+namespace {
 
 // --- machine state ---
 
@@ -301,58 +300,58 @@ Status ExpectState(Session& session, const Args& args) {
   return Status::Expected("state " + name + " " + want, got);
 }
 
-const std::map<std::string, Handler>& Expectations() {
-  static const std::map<std::string, Handler> table = {
-      {"popup", ExpectPopup},
-      {"reg", ExpectReg},
-      {"key", ExpectKey},
-      {"listfile", ExpectListFile},
-      {"scrolllock", ExpectScrollLock},
-      {"state", ExpectState},
-  };
-  return table;
-}
+// Every expectation word and command word of the format; those no table holds are skipped.
+const char* const kExpectationWords[] = {
+    "popup",   "result", "reg",      "key",        "count",    "listfile", "list",   "tag",
+    "state",   "beeps",  "redraws",  "scrolllock", "timer",    "script",   "object", "menu",
+    "caption", "msgbox", "msgboxes", "dialog",     "bandinfo", "images",   "shell",  "focus"};
+const char* const kCommandWords[] = {
+    "reg",         "listfile", "langfile", "clock",      "wait",        "timer",    "start",
+    "stop",        "closing",  "page",     "focus",      "busy",        "navigate", "complete",
+    "statechange", "popup",    "script",   "frame",      "in",          "object",   "cursor",
+    "mouse",       "click",    "key",      "scrolllock", "contextmenu", "focusout", "pagekey",
+    "pageclick",   "bandkey",  "show",     "bandinfo",   "button",      "dropdown", "dialog",
+    "call",        "set",      "list",     "expect"};
 
-// Expectations of the format that this runner cannot observe yet.
-bool IsLaterExpectation(const std::string& word) {
-  static const char* const kWords[] = {
-      "result", "count",   "list",   "tag",      "beeps",  "redraws",  "timer",  "script", "object",
-      "menu",   "caption", "msgbox", "msgboxes", "dialog", "bandinfo", "images", "shell",  "focus"};
-  for (const char* known : kWords)
+template <std::size_t N>
+bool Contains(const char* const (&words)[N], const std::string& word) {
+  for (const char* known : words)
     if (word == known) return true;
   return false;
+}
+
+const CommandTable& Table() {
+  static const CommandTable table = [] {
+    CommandTable built;
+    built.commands = {
+        {"reg", Reg},   {"listfile", ListFile}, {"wait", Wait}, {"start", Start},
+        {"stop", Stop}, {"closing", Closing},   {"page", Page}, {"focus", Focus},
+        {"busy", Busy}, {"popup", Popup},       {"key", Key},   {"scrolllock", ScrollLock},
+    };
+    built.expectations = {
+        {"popup", ExpectPopup},
+        {"reg", ExpectReg},
+        {"key", ExpectKey},
+        {"listfile", ExpectListFile},
+        {"scrolllock", ExpectScrollLock},
+        {"state", ExpectState},
+    };
+    AddPageCommands(built);
+    AddBandCommands(built);
+    AddUserCommands(built);
+    return built;
+  }();
+  return table;
 }
 
 Status Expect(Session& session, const Args& args) {
   if (args.Count() == 0 || args[0].quoted) return args.Error("an expectation word is expected");
   const std::string& word = args.Text(0);
   const Args rest = args.Rest(1, "expect " + word);
-  const auto found = Expectations().find(word);
-  if (found != Expectations().end()) return found->second(session, rest);
-  if (IsLaterExpectation(word)) return NotYet("expect " + word);
+  const auto found = Table().expectations.find(word);
+  if (found != Table().expectations.end()) return found->second(session, rest);
+  if (Contains(kExpectationWords, word)) return NotYet("expect " + word);
   return args.Error("unknown expectation " + Quote(word));
-}
-
-const std::map<std::string, Handler>& Commands() {
-  static const std::map<std::string, Handler> table = {
-      {"reg", Reg},       {"listfile", ListFile}, {"wait", Wait}, {"start", Start},
-      {"stop", Stop},     {"closing", Closing},   {"page", Page}, {"focus", Focus},
-      {"busy", Busy},     {"popup", Popup},       {"key", Key},   {"scrolllock", ScrollLock},
-      {"expect", Expect},
-  };
-  return table;
-}
-
-// Commands of the format that this runner does not run yet.
-bool IsLaterCommand(const std::string& word) {
-  static const char* const kWords[] = {
-      "langfile", "clock",   "timer",     "navigate", "complete", "statechange", "script",
-      "frame",    "in",      "object",    "cursor",   "mouse",    "click",       "contextmenu",
-      "focusout", "pagekey", "pageclick", "bandkey",  "show",     "bandinfo",    "button",
-      "dropdown", "dialog",  "call",      "set",      "list"};
-  for (const char* known : kWords)
-    if (word == known) return true;
-  return false;
 }
 
 }  // namespace
@@ -365,9 +364,10 @@ Status RunCommand(Session& session, std::vector<scenario::Word> words, bool* is_
   *is_expectation = word == "expect";
   words.erase(words.begin());
   const Args args(word, std::move(words));
-  const auto found = Commands().find(word);
-  if (found != Commands().end()) return found->second(session, args);
-  if (IsLaterCommand(word)) return NotYet(word);
+  if (word == "expect") return Expect(session, args);
+  const auto found = Table().commands.find(word);
+  if (found != Table().commands.end()) return found->second(session, args);
+  if (Contains(kCommandWords, word)) return NotYet(word);
   return Status::Error("unknown command " + Quote(word));
 }
 

@@ -3,6 +3,8 @@
 // "N passed, M failed". Lines it cannot run or observe yet are skipped: with skips, a line
 // "K skipped (L lines)" comes before the summary, and a file whose expectations were all
 // skipped counts as skipped, neither passed nor failed.
+// Each file runs in a child process of its own (this program with `--one`), so that it starts
+// from a freshly loaded DLL.
 // Exit status: 0 when no file failed, 1 when an expectation failed, 2 when a line could not
 // be run (a parse error, an unknown command), the DLL cannot be loaded or the arguments are
 // wrong.
@@ -69,57 +71,144 @@ void RestoreMachine(const Saved& saved) {
     scenario::DeleteListFile(&ignored);
 }
 
-}  // namespace
+// One file in this process: what the child reports through its exit code. The result in
+// the low two bits, the number of skipped lines above them.
+constexpr DWORD kResultBits = 2;
 
-int main(int argc, char** argv) {
-  bool verbose = false;
-  std::vector<std::string> files;
-  if (!scenario::ParseCommandLine("tarnivo-host", argc, argv, &verbose, &files)) return 2;
+DWORD EncodeOutcome(const host::FileOutcome& outcome) {
+  return static_cast<DWORD>(outcome.result) |
+         (static_cast<DWORD>(outcome.skipped_lines) << kResultBits);
+}
 
+// Runs one file here: the DLL is loaded into this process only, so that nothing it keeps
+// (its lists, its shared values, its windows and timers) reaches the next file.
+int RunChild(bool verbose, const std::string& file) {
   if (FAILED(OleInitialize(nullptr))) {
     std::cerr << "tarnivo-host: OLE cannot be initialised\n";
-    return 2;
+    return static_cast<int>(host::FileOutcome::Result::Error);
   }
-  int status = 0;
+  host::FileOutcome outcome;
   {
     host::Server server;
     std::string error;
     if (!server.Load(&error)) {
       std::cerr << "tarnivo-host: " << error << "\n";
-      OleUninitialize();
-      return 2;
+      outcome.result = host::FileOutcome::Result::Error;
+    } else {
+      outcome = host::RunFile(server, file, verbose, std::cout, std::cerr);
     }
-    const Saved saved = SaveMachine();
-    int passed = 0;
-    int failed = 0;
-    int skipped_files = 0;
-    int skipped_lines = 0;
-    bool any_error = false;
-    for (const std::string& file : files) {
-      const host::FileOutcome outcome = host::RunFile(server, file, verbose, std::cout, std::cerr);
-      skipped_lines += outcome.skipped_lines;
-      switch (outcome.result) {
-        case host::FileOutcome::Result::Passed:
-          ++passed;
-          break;
-        case host::FileOutcome::Result::Skipped:
-          ++skipped_files;
-          break;
-        case host::FileOutcome::Result::Error:
-          any_error = true;
-          ++failed;
-          break;
-        case host::FileOutcome::Result::Failed:
-          ++failed;
-          break;
-      }
-    }
-    RestoreMachine(saved);
-    if (skipped_lines > 0)
-      std::cout << skipped_files << " skipped (" << skipped_lines << " lines)\n";
-    std::cout << passed << " passed, " << failed << " failed" << std::endl;
-    status = failed == 0 ? 0 : (any_error ? 2 : 1);
   }
+  std::cout.flush();
+  std::cerr.flush();
   OleUninitialize();
-  return status;
+  return static_cast<int>(EncodeOutcome(outcome));
+}
+
+std::string QuoteArgument(const std::string& text) {
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (const char c : text) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes before a quote are doubled, and the quote escaped.
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
+// Runs `file` in a child process of this program; the outcome it reports.
+host::FileOutcome RunInChild(bool verbose, const std::string& file) {
+  host::FileOutcome outcome;
+  outcome.result = host::FileOutcome::Result::Error;
+  char self[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    std::cerr << file << ": cannot read the runner's own path\n";
+    return outcome;
+  }
+  std::string command =
+      QuoteArgument(self) + " --one" + (verbose ? " -v" : "") + " -- " + QuoteArgument(file);
+  std::cout.flush();
+  std::cerr.flush();
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    std::cerr << file << ": cannot start a runner for the file (error " << GetLastError() << ")\n";
+    return outcome;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // An exception code (0xC0000005 and the like) is a run that crashed.
+  if ((code & 0xC0000000u) != 0) {
+    std::cerr << file << ": the run ended with exception 0x" << std::hex << code << std::dec
+              << "\n";
+    outcome.result = host::FileOutcome::Result::Failed;
+    return outcome;
+  }
+  outcome.result = static_cast<host::FileOutcome::Result>(code & ((1u << kResultBits) - 1));
+  outcome.skipped_lines = static_cast<int>(code >> kResultBits);
+  return outcome;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // `--one [-v] -- FILE`: the child that runs one file.
+  if (argc >= 2 && std::string(argv[1]) == "--one") {
+    bool verbose = false;
+    std::vector<std::string> files;
+    argv[1] = argv[0];
+    if (!scenario::ParseCommandLine("tarnivo-host", argc - 1, argv + 1, &verbose, &files) ||
+        files.size() != 1)
+      return static_cast<int>(host::FileOutcome::Result::Error);
+    return RunChild(verbose, files[0]);
+  }
+
+  bool verbose = false;
+  std::vector<std::string> files;
+  if (!scenario::ParseCommandLine("tarnivo-host", argc, argv, &verbose, &files)) return 2;
+
+  const Saved saved = SaveMachine();
+  int passed = 0;
+  int failed = 0;
+  int skipped_files = 0;
+  int skipped_lines = 0;
+  bool any_error = false;
+  for (const std::string& file : files) {
+    const host::FileOutcome outcome = RunInChild(verbose, file);
+    skipped_lines += outcome.skipped_lines;
+    switch (outcome.result) {
+      case host::FileOutcome::Result::Passed:
+        ++passed;
+        break;
+      case host::FileOutcome::Result::Skipped:
+        ++skipped_files;
+        break;
+      case host::FileOutcome::Result::Error:
+        any_error = true;
+        ++failed;
+        break;
+      case host::FileOutcome::Result::Failed:
+        ++failed;
+        break;
+    }
+  }
+  RestoreMachine(saved);
+  if (skipped_lines > 0) std::cout << skipped_files << " skipped (" << skipped_lines << " lines)\n";
+  std::cout << passed << " passed, " << failed << " failed" << std::endl;
+  return failed == 0 ? 0 : (any_error ? 2 : 1);
 }

@@ -13,10 +13,10 @@ namespace host {
 
 struct FileOutcome {
   enum class Result {
-    Passed,   // no line failed, and an expectation ran unless none was skipped
-    Failed,   // an expectation did not hold
-    Error,    // a line could not be parsed, or named a command the format does not know
-    Skipped,  // no line failed, but every expectation of the file was skipped
+    Passed = 0,   // no line failed, and an expectation ran unless none was skipped
+    Failed = 1,   // an expectation did not hold
+    Error = 2,    // a line could not be parsed, or named a command the format does not know
+    Skipped = 3,  // no line failed, but every expectation of the file was skipped
   };
   Result result = Result::Passed;
   int skipped_lines = 0;

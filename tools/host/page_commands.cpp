@@ -1,0 +1,7 @@
+#include "commands.h"
+
+namespace host {
+
+void AddPageCommands(CommandTable&) {}
+
+}  // namespace host
