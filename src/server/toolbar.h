@@ -75,6 +75,12 @@ class CToolbar : public host::BrowserEvents, public host::DocumentEvents, public
   // The drop-down of toolbar button `id`: the main menu (with the blocked count) or the
   // search menu, under the button.
   void ButtonDropDown(std::int32_t id);
+  // Shows a dialog form modally, placed under the main button: its "left" and "tOp" (twips)
+  // at the button's bottom-left corner, the slider of "frmSlider" set to the blocking level,
+  // and every dialog but "frmSlider" and "frmLang" centred across the screen. Returns when
+  // the dialog's "Show" returns. A member the form does not answer is skipped; a band
+  // without a toolbar places the form at the top of the screen.
+  void ShowForm(const host::ObjectPtr& frm);
   // Hides and shows the toolbar so that the host paints it again.
   void Redraw();
   HWND ToolbarWindow() const { return toolbar_window_; }

@@ -1,9 +1,16 @@
 // The band's visible window: a common-controls toolbar with three buttons on the toolbar
 // form's window, its icon sets, its buttons' commands and the drop-down menus.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <limits>
+#include <optional>
 #include <string>
 
 #include "platform/win32.h"
+#include "server/host.h"
+#include "server/mod_trace.h"
 #include "server/module.h"
 #include "server/toolbar.h"
 #include "store/settings.h"
@@ -46,6 +53,63 @@ TBBUTTON MakeButton(int bitmap, int command, BYTE state, BYTE style, const wchar
   button.dwData = 0;
   button.iString = reinterpret_cast<INT_PTR>(text);
   return button;
+}
+
+// Twips (1/1440 inch) per screen pixel, across and down.
+struct TwipsPerPixel {
+  double x = 15.0;
+  double y = 15.0;
+};
+
+// From the screen's logical pixels per inch; 15 (96 pixels per inch) in a direction the
+// screen does not answer.
+TwipsPerPixel ScreenTwipsPerPixel() {
+  int perInchX = 0;
+  int perInchY = 0;
+  if (HDC screen = GetDC(nullptr)) {
+    perInchX = GetDeviceCaps(screen, LOGPIXELSX);
+    perInchY = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
+  TwipsPerPixel twips;
+  if (perInchX > 0) twips.x = 1440.0 / perInchX;
+  if (perInchY > 0) twips.y = 1440.0 / perInchY;
+  return twips;
+}
+
+// A whole number as a form takes it: rounded to the nearest (halves to even); none when
+// it does not fit in 32 bits.
+std::optional<std::int32_t> WholeNumber(double value) {
+  const double rounded = std::nearbyint(value);
+  if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+        rounded <= std::numeric_limits<std::int32_t>::max())) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(rounded);
+}
+
+// A position in twips, held within 32 bits.
+host::Value Twips(double twips) {
+  const double held =
+      std::min(std::max(twips, static_cast<double>(std::numeric_limits<std::int32_t>::min())),
+               static_cast<double>(std::numeric_limits<std::int32_t>::max()));
+  return host::Value::Of(WholeNumber(held).value_or(0));
+}
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// Runs one step of a form operation; a step that fails leaves the next ones to run.
+template <typename Step>
+void Guarded(Step step) {
+  try {
+    step();
+  } catch (...) {
+  }
 }
 
 }  // namespace
@@ -173,6 +237,61 @@ void CToolbar::HandleButtonCommand(std::int32_t index) {
     }
   } catch (...) {
   }
+}
+
+void CToolbar::ShowForm(const host::ObjectPtr& frm) {
+  modTrace::Trace("Entered", "CToolbar", "ShowForm");
+  const host::ObjectPtr form = frm;  // kept until the dialog has closed
+  if (!form) return;
+
+  // The main button's rectangle on the screen; without a toolbar it stays at the screen's
+  // top-left corner.
+  RECT rect = {0, 0, 0, 0};
+  Guarded([&] {
+    GetButtonRect(ButtonIndex(kMainButton), rect);
+    if (toolbar_window_) RectToScreen(toolbar_window_, rect);
+  });
+  TwipsPerPixel twips;
+  Guarded([&] { twips = ScreenTwipsPerPixel(); });
+
+  // Under the main button.
+  Guarded([&] { form->Put("left", Twips(rect.left * twips.x)); });
+  Guarded([&] { form->Put("tOp", Twips(rect.bottom * twips.y)); });
+
+  // A form without a readable name is no dialog of its own kind.
+  std::string name;
+  Guarded([&] {
+    std::string text;
+    if (host::GetTextProperty(*form, "Name", &text)) name = LowerAscii(text);
+  });
+
+  // The level dialog opens at the current level; a level that is no number leaves its
+  // slider as the dialog has it.
+  if (name == "frmslider") {
+    Guarded([&] {
+      const std::optional<double> level = TextAsNumber(Shared().BlockLevel);
+      if (!level) return;
+      const std::optional<std::int32_t> value = WholeNumber(*level);
+      if (!value) return;
+      if (host::ObjectPtr slider = host::GetObjectProperty(*form, "Slider1")) {
+        slider->Put("value", host::Value::Of(*value));
+      }
+    });
+  }
+
+  // Every other dialog but the language chooser is centred across the screen; a form whose
+  // width cannot be read stays under the button.
+  if (name != "frmslider" && name != "frmlang") {
+    Guarded([&] {
+      host::Value width;
+      if (!form->Get("Width", &width) || width.kind != host::Value::Kind::Int) return;
+      const double screen = GetSystemMetrics(SM_CXSCREEN) * twips.x;
+      form->Put("left", Twips((screen - width.number) / 2));
+    });
+  }
+
+  // Modal: the form's Show returns when the dialog has closed.
+  Guarded([&] { form->Call("Show", {host::Value::Of(std::int32_t{1})}, nullptr); });
 }
 
 void CToolbar::ButtonDropDown(std::int32_t id) {

@@ -2,6 +2,7 @@
 // reference counts, the host operations, the site and the browser's and page's events.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -428,15 +429,16 @@ TEST_F(BandTest, DispatchRunsThroughTheTypeLibrary) {
   ITypeInfo* none = nullptr;
   EXPECT_EQ(dispatch->GetTypeInfo(1, LOCALE_USER_DEFAULT, &none), DISP_E_BADINDEX);
 
-  const std::pair<const wchar_t*, DISPID> names[] = {
-      {L"Docu", 1}, {L"Enabled", 2}, {L"icone", 3}, {L"CriaChave", 5}, {L"OnFocus", 6}};
+  const std::pair<const wchar_t*, DISPID> names[] = {{L"Docu", 1},      {L"Enabled", 2},
+                                                     {L"icone", 3},     {L"ShowForm", 4},
+                                                     {L"CriaChave", 5}, {L"OnFocus", 6}};
   for (const auto& name : names) {
     LPOLESTR text[1] = {const_cast<LPOLESTR>(name.first)};
     DISPID id = 0;
     EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, text, 1, LOCALE_USER_DEFAULT, &id), S_OK);
     EXPECT_EQ(id, name.second);
   }
-  LPOLESTR unknown[1] = {const_cast<LPOLESTR>(L"ShowForm")};
+  LPOLESTR unknown[1] = {const_cast<LPOLESTR>(L"ShowDialog")};
   DISPID id = 0;
   EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, unknown, 1, LOCALE_USER_DEFAULT, &id),
             DISP_E_UNKNOWNNAME);
@@ -629,6 +631,153 @@ TEST_F(SitedBandTest, ReleasingTheBandDisconnectsEverything) {
   EXPECT_EQ(site_->References(), 1u);
   EXPECT_EQ(browser_->References(), 2u);
   EXPECT_EQ(TheServer().CanUnloadNow(), S_OK);
+}
+
+// --- ShowForm: a dialog form through IDispatch ---
+
+// A dialog form as ShowForm reaches it: Name, Width, left, tOp, a slider "Slider1" with its
+// value, and Show. Every write is logged ("left=3000", "Slider1.value=1") and so is each
+// Show, with its argument and where the form stood then.
+class FormTest : public SitedBandTest {
+ protected:
+  void SetUp() override {
+    SitedBandTest::SetUp();
+    Ref<IDeskBand> deskBand = As<IDeskBand>(IID_IDeskBand);
+    ASSERT_EQ(deskBand->GetWindow(&toolbar_), S_OK);
+    ASSERT_TRUE(IsWindow(toolbar_));
+    // The toolbar form somewhere inside the screen, so that the place is no accident.
+    ASSERT_TRUE(MoveWindow(GetParent(toolbar_), 120, 40, 400, 30, FALSE));
+    RECT window = {};
+    RECT button = {};
+    ASSERT_TRUE(GetWindowRect(toolbar_, &window));
+    ASSERT_TRUE(SendMessageA(toolbar_, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button)));
+    HDC screen = GetDC(nullptr);
+    ASSERT_NE(screen, nullptr);
+    twips_x_ = 1440 / GetDeviceCaps(screen, LOGPIXELSX);
+    twips_y_ = 1440 / GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    under_left_ = (window.left + button.left) * twips_x_;
+    under_top_ = (window.top + button.bottom) * twips_y_;
+    ASSERT_GE(under_left_, 120 * twips_x_);
+    ASSERT_GT(under_top_, 40 * twips_y_);
+  }
+
+  // A new form of this name and width; the test releases it.
+  FakeObject* MakeForm(const wchar_t* name, LONG width) {
+    auto* form = new FakeObject();
+    form->SetText(L"Name", name);
+    form->Set(L"Width", Int(width));
+    form->Set(L"left", Int(0));
+    form->Set(L"tOp", Int(0));
+    form->OnPut([this](const std::wstring& member, const VARIANT& /*before*/,
+                       const VARIANT& after) { log_.push_back(Entry(member, after)); });
+    form->SetMethod(L"Show", [this, form](const std::vector<VARIANT*>& args, VARIANT*) {
+      std::string entry = "Show(";
+      for (const VARIANT* arg : args) entry += Entry(L"", *arg);
+      log_.push_back(entry + ") at " + Entry(L"", *form->Property(L"left")) + "," +
+                     Entry(L"", *form->Property(L"tOp")));
+      if (during_show_) during_show_();
+      return S_OK;
+    });
+    return form;
+  }
+
+  // "name=value" for a whole number ("value" alone without a name); "?" for other kinds.
+  static std::string Entry(const std::wstring& name, const VARIANT& value) {
+    std::string text(name.begin(), name.end());
+    if (!text.empty()) text += "=";
+    return text + (value.vt == VT_I4 ? std::to_string(value.lVal) : "?");
+  }
+
+  HRESULT ShowForm(IDispatch* form) {
+    Ref<IDispatch> dispatch = As<IDispatch>(IID_IDispatch);
+    return InvokeByName(dispatch.get(), L"ShowForm", DISPATCH_METHOD, {Dispatch(form)}, nullptr);
+  }
+
+  std::string At(LONG left, LONG top) const {
+    return std::to_string(left) + "," + std::to_string(top);
+  }
+
+  HWND toolbar_ = nullptr;
+  LONG twips_x_ = 0;
+  LONG twips_y_ = 0;
+  LONG under_left_ = 0;
+  LONG under_top_ = 0;
+  std::vector<std::string> log_;
+  std::function<void()> during_show_;
+};
+
+TEST_F(FormTest, DialogsArePlacedUnderTheMainButtonAndShownModally) {
+  const LONG screen = GetSystemMetrics(SM_CXSCREEN) * twips_x_;
+  const std::string left = "left=" + std::to_string(under_left_);
+  const std::string top = "tOp=" + std::to_string(under_top_);
+
+  // The language chooser stays under the button.
+  FakeObject* lang = MakeForm(L"frmLang", 4000);
+  EXPECT_EQ(ShowForm(lang), S_OK);
+  EXPECT_EQ(log_,
+            (std::vector<std::string>{left, top, "Show(1) at " + At(under_left_, under_top_)}));
+  lang->Release();
+
+  // The allow-domain dialog is centred at the height of the button's bottom edge.
+  log_.clear();
+  FakeObject* lib = MakeForm(L"frmLib", 6360);
+  EXPECT_EQ(ShowForm(lib), S_OK);
+  const LONG centred = (screen - 6360) / 2;
+  EXPECT_EQ(log_, (std::vector<std::string>{left, top, "left=" + std::to_string(centred),
+                                            "Show(1) at " + At(centred, under_top_)}));
+  lib->Release();
+
+  // The level dialog's slider opens at the stored level ("1", "Block All"), uncentred.
+  log_.clear();
+  FakeObject* level = MakeForm(L"frmSlider", 2370);
+  FakeObject* slider = new FakeObject();
+  slider->Set(L"Value", Int(0));
+  slider->OnPut([this](const std::wstring& member, const VARIANT&, const VARIANT& after) {
+    log_.push_back("Slider1." + Entry(member, after));
+  });
+  level->SetObject(L"Slider1", slider);
+  EXPECT_EQ(ShowForm(level), S_OK);
+  EXPECT_EQ(log_, (std::vector<std::string>{left, top, "Slider1.Value=1",
+                                            "Show(1) at " + At(under_left_, under_top_)}));
+  level->Release();
+  slider->Release();
+}
+
+TEST_F(FormTest, FormsThatAnswerNothingAndNoFormAtAllDoNoHarm) {
+  FakeObject* mute = new FakeObject();  // no member at all
+  EXPECT_EQ(ShowForm(mute), S_OK);
+  EXPECT_EQ(mute->References(), 1u) << "the band keeps no reference to the form";
+  mute->Release();
+  EXPECT_EQ(ShowForm(nullptr), S_OK);
+
+  // A form that cannot be moved is still shown.
+  FakeObject* fixed = MakeForm(L"frmSite", 6405);
+  fixed->SetReadOnly(L"left");
+  fixed->SetReadOnly(L"tOp");
+  EXPECT_EQ(ShowForm(fixed), S_OK);
+  EXPECT_EQ(log_, (std::vector<std::string>{"Show(1) at 0,0"}));
+  fixed->Release();
+}
+
+TEST_F(FormTest, ABandLetGoWhileItsDialogIsUpGoesWhenTheDialogCloses) {
+  FakeObject* lang = MakeForm(L"frmLang", 4000);
+  Ref<IDispatch> dispatch = As<IDispatch>(IID_IDispatch);
+  // The host closes the window and lets go of the band while the dialog is up.
+  during_show_ = [&] {
+    EXPECT_EQ(As<IDockingWindow>(IID_IDockingWindow)->CloseDW(0), S_OK);
+    Site(nullptr);
+    band_.Reset();
+    dispatch.Reset();
+    EXPECT_EQ(TheServer().CanUnloadNow(), S_FALSE) << "the band stays while its dialog is up";
+  };
+  IDispatch* band = dispatch.get();
+  EXPECT_EQ(InvokeByName(band, L"ShowForm", DISPATCH_METHOD, {Dispatch(lang)}, nullptr), S_OK);
+  ASSERT_EQ(log_.size(), 3u);
+  EXPECT_EQ(site_->References(), 1u);
+  EXPECT_EQ(lang->References(), 1u);
+  EXPECT_EQ(TheServer().CanUnloadNow(), S_OK) << "the band is gone once the dialog has closed";
+  lang->Release();
 }
 
 // --- the type library in the module ---

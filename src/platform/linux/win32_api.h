@@ -783,3 +783,27 @@ BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
 }  // extern "C"
+
+// --- Device contexts ---
+//
+// GetDC hands out a device context of the screen (a null window) or of a window's client
+// area; ReleaseDC gives it back. GetDeviceCaps answers the screen's logical pixels per inch,
+// 96 in both directions, as on a screen at its standard scale; other indexes answer 0, and
+// so does a handle that names no device context. Nothing is drawn yet.
+
+struct HDC__;
+using HDC = HDC__*;
+
+// GetDeviceCaps indexes.
+constexpr int LOGPIXELSX = 88;
+constexpr int LOGPIXELSY = 90;
+
+extern "C" {
+
+// Null, with ERROR_INVALID_WINDOW_HANDLE, for a handle that names no window.
+HDC WINAPI GetDC(HWND hWnd);
+// 1 when `hDC` came from GetDC and was not given back yet; 0 otherwise.
+int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
+int WINAPI GetDeviceCaps(HDC hdc, int index);
+
+}  // extern "C"

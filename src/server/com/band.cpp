@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 
+#include "server/com/dispatch_object.h"
 #include "server/com/object_count.h"
 #include "server/com/text.h"
 #include "server/module.h"
@@ -319,8 +320,13 @@ STDMETHODIMP Band::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,
   ITypeInfo* info = nullptr;
   const HRESULT hr = TypeInfo(&info);
   if (FAILED(hr)) return hr;
-  return info->Invoke(static_cast<ICToolbar*>(this), dispIdMember, wFlags, pDispParams, pVarResult,
-                      pExcepInfo, puArgErr);
+  // A member may outlive the band (ShowForm, when the host lets go of the band while the
+  // dialog is up): the description stays until the call has returned.
+  info->AddRef();
+  const HRESULT result = info->Invoke(static_cast<ICToolbar*>(this), dispIdMember, wFlags,
+                                      pDispParams, pVarResult, pExcepInfo, puArgErr);
+  info->Release();
+  return result;
 }
 
 // --- ICToolbar ---
@@ -368,6 +374,18 @@ STDMETHODIMP Band::put_Icone(LONG id) {
     toolbar_->SetIcone(id);
   } catch (...) {
   }
+  return S_OK;
+}
+
+STDMETHODIMP Band::ShowForm(IDispatch* frm) {
+  // The dialog runs its own message loop, in which the host may let go of the band: the
+  // band stays until the dialog has closed.
+  AddRef();
+  try {
+    if (host::ObjectPtr form = DispatchObject::Wrap(frm)) toolbar_->ShowForm(form);
+  } catch (...) {
+  }
+  Release();
   return S_OK;
 }
 

@@ -89,6 +89,7 @@ class Band final : public IDeskBand,
   STDMETHODIMP put_Enabled(BSTR EN) override;
   STDMETHODIMP get_Icone(LONG* id) override;
   STDMETHODIMP put_Icone(LONG id) override;
+  STDMETHODIMP ShowForm(IDispatch* frm) override;
   STDMETHODIMP CriaChave() override;
   STDMETHODIMP OnFocus(VARIANT_BOOL Focused) override;
 
