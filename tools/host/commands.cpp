@@ -365,6 +365,7 @@ Status RunCommand(Session& session, std::vector<scenario::Word> words, bool* is_
   words.erase(words.begin());
   const Args args(word, std::move(words));
   if (word == "expect") return Expect(session, args);
+  if (word == "in") *is_expectation = IsInFrameExpectation(args);
   const auto found = Table().commands.find(word);
   if (found != Table().commands.end()) return found->second(session, args);
   if (Contains(kCommandWords, word)) return NotYet(word);

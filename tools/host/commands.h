@@ -31,6 +31,10 @@ void AddUserCommands(CommandTable& table);  // the mouse and the cursor
 scenario::Status RunCommand(Session& session, std::vector<scenario::Word> words,
                             bool* is_expectation);
 
+// True for the words after `in` when they name a frame and an expectation
+// (`in frame N ... expect ...`): the line counts as an expectation.
+bool IsInFrameExpectation(const scenario::Args& args);
+
 // Helpers shared by the command groups.
 // Skipped: `what` cannot be run or observed on the real DLL.
 scenario::Status NotYet(const std::string& what);

@@ -72,12 +72,15 @@ void RestoreMachine(const Saved& saved) {
 }
 
 // One file in this process: what the child reports through its exit code. The result in
-// the low two bits, the number of skipped lines above them.
+// the low two bits, a bit that says the run came to its end, the number of skipped lines
+// above them. A process that was killed or crashed never has the end bit with a small code.
 constexpr DWORD kResultBits = 2;
+constexpr DWORD kFinished = 1u << kResultBits;
+constexpr DWORD kSkippedShift = kResultBits + 1;
 
 DWORD EncodeOutcome(const host::FileOutcome& outcome) {
-  return static_cast<DWORD>(outcome.result) |
-         (static_cast<DWORD>(outcome.skipped_lines) << kResultBits);
+  return static_cast<DWORD>(outcome.result) | kFinished |
+         (static_cast<DWORD>(outcome.skipped_lines) << kSkippedShift);
 }
 
 // Runs one file here: the DLL is loaded into this process only, so that nothing it keeps
@@ -85,7 +88,9 @@ DWORD EncodeOutcome(const host::FileOutcome& outcome) {
 int RunChild(bool verbose, const std::string& file) {
   if (FAILED(OleInitialize(nullptr))) {
     std::cerr << "tarnivo-host: OLE cannot be initialised\n";
-    return static_cast<int>(host::FileOutcome::Result::Error);
+    host::FileOutcome error;
+    error.result = host::FileOutcome::Result::Error;
+    return static_cast<int>(EncodeOutcome(error));
   }
   host::FileOutcome outcome;
   {
@@ -152,29 +157,35 @@ host::FileOutcome RunInChild(bool verbose, const std::string& file) {
   GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  // An exception code (0xC0000005 and the like) is a run that crashed.
-  if ((code & 0xC0000000u) != 0) {
-    std::cerr << file << ": the run ended with exception 0x" << std::hex << code << std::dec
-              << "\n";
+  // An exception code (0xC0000005 and the like), or any code without the end bit, is a run
+  // that crashed or was killed before it came to its end.
+  if ((code & 0xC0000000u) != 0 || (code & kFinished) == 0) {
+    std::cerr << file << ": the run ended before its end (exit code 0x" << std::hex << code
+              << std::dec << ")\n";
     outcome.result = host::FileOutcome::Result::Failed;
     return outcome;
   }
-  outcome.result = static_cast<host::FileOutcome::Result>(code & ((1u << kResultBits) - 1));
-  outcome.skipped_lines = static_cast<int>(code >> kResultBits);
+  outcome.result = static_cast<host::FileOutcome::Result>(code & (kFinished - 1));
+  outcome.skipped_lines = static_cast<int>(code >> kSkippedShift);
   return outcome;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // `--menu X Y PARENT`: the popup menu `cursor menu` puts the cursor over.
+  if (argc >= 2 && std::string(argv[1]) == "--menu") return host::RunMenuWindow(argc - 2, argv + 2);
   // `--one [-v] -- FILE`: the child that runs one file.
   if (argc >= 2 && std::string(argv[1]) == "--one") {
     bool verbose = false;
     std::vector<std::string> files;
     argv[1] = argv[0];
     if (!scenario::ParseCommandLine("tarnivo-host", argc - 1, argv + 1, &verbose, &files) ||
-        files.size() != 1)
-      return static_cast<int>(host::FileOutcome::Result::Error);
+        files.size() != 1) {
+      host::FileOutcome error;
+      error.result = host::FileOutcome::Result::Error;
+      return static_cast<int>(EncodeOutcome(error));
+    }
     return RunChild(verbose, files[0]);
   }
 

@@ -2,6 +2,7 @@
 
 #include <exdispid.h>
 
+#include "intercept.h"
 #include "machine.h"
 
 namespace host {
@@ -23,7 +24,8 @@ HWND MakeFrame() {
     registered = RegisterClassA(&window_class) != 0;
   }
   return CreateWindowExA(0, kFrameClass, "Tarnivo host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                         800, 600, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                         kFrameWidth, kFrameHeight, nullptr, nullptr, GetModuleHandleA(nullptr),
+                         nullptr);
 }
 
 // Watching one VARIANT_BOOL for a write: it sits alone in a read-only page, and the first
@@ -94,6 +96,8 @@ bool Server::Load(std::string* error) {
     *error = "cannot load " + dll + " (error " + std::to_string(GetLastError()) + ")";
     return false;
   }
+  // The DLL's calls to user32 and comctl32 that the scenarios observe come to the host.
+  if (!intercept::Install(module_, error)) return false;
   using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
   auto get = reinterpret_cast<GetClassObject>(
       reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
@@ -126,9 +130,14 @@ Server::~Server() {
 // --- Session ---
 
 Session::Session(Server& server, bool verbose, std::ostream& out)
-    : server_(server), verbose_(verbose), out_(out) {}
+    : server_(server), verbose_(verbose), out_(out) {
+  intercept::SetObserver([this](const std::string& line) { Say(line); });
+}
 
-Session::~Session() { End(); }
+Session::~Session() {
+  End();
+  intercept::SetObserver({});
+}
 
 bool Session::Begin(std::string* error) {
   if (scenario::DeleteSettingsKey() != ERROR_SUCCESS) {
@@ -141,13 +150,16 @@ bool Session::Begin(std::string* error) {
     *error = "cannot turn Scroll Lock off";
     return false;
   }
+  if (!ResetMouse(error)) return false;
   Pump();
   return true;
 }
 
 void Session::End() {
   while (!windows_.empty()) CloseCurrent();
+  pointer.reset();
   std::string ignored;
+  ResetMouse(&ignored);
   scenario::DeleteSettingsKey();
   scenario::DeleteListFile(&ignored);
   keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
@@ -165,7 +177,10 @@ scenario::Status Session::Open(bool with_browser) {
   if (window->band == nullptr)
     return scenario::Status::Failure("start: the band cannot be created");
   window->frame = MakeFrame();
-  if (with_browser) window->browser = new Browser();
+  if (with_browser) {
+    window->browser = new Browser();
+    window->browser->SetReporter([this](const std::string& line) { Say(line); });
+  }
   window->site = new Site(window->browser, window->frame);
   IObjectWithSite* with_site = nullptr;
   if (SUCCEEDED(window->band->QueryInterface(IID_IObjectWithSite,

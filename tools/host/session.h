@@ -30,6 +30,10 @@ class Server {
   IClassFactory* factory_ = nullptr;
 };
 
+// The browser frames the host opens stand at (0, 0) with this size.
+constexpr int kFrameWidth = 800;
+constexpr int kFrameHeight = 600;
+
 // One browser window with its band. `browser` is null for a site that offers none.
 struct Window {
   int number = 0;
@@ -38,6 +42,9 @@ struct Window {
   Site* site = nullptr;
   IUnknown* band = nullptr;
 };
+
+// The windows the cursor was put over in one session (user_commands.cpp).
+class Pointer;
 
 enum class PopupOutcome { Blocked, Allowed, Passed };
 const char* OutcomeName(PopupOutcome outcome);
@@ -74,6 +81,8 @@ class Session {
   static void Pump();
 
   std::optional<PopupOutcome> last_popup;
+  // Made by the first `cursor`; it goes, with its windows, when the session ends.
+  std::shared_ptr<Pointer> pointer;
 
   void Say(const std::string& line);
 
@@ -89,5 +98,13 @@ class Session {
 // it does not follow.
 bool SetScrollLock(bool on);
 bool ScrollLockOn();
+
+// The fresh state of the mouse: the left button up, no press an earlier run left unread, the
+// cursor over no window of the host. False with a message when the system does not follow.
+bool ResetMouse(std::string* error);
+
+// `tarnivo-host.exe --menu X Y PARENT`: keeps a popup menu open at X,Y for `cursor menu` until
+// asked to close or until process PARENT ends.
+int RunMenuWindow(int argc, char** argv);
 
 }  // namespace host

@@ -57,8 +57,6 @@ Status RunBandInfo(Session& session, const Args& args);
 Status RunButton(Session& session, const Args& args);
 Status RunDropDown(Session& session, const Args& args);
 Status RunBandKey(Session& session, const Args& args);
-// "min=W,H max=W,H integral=W,H actual=W,H modeflags=N", as `expect bandinfo` writes it.
-std::string DescribeBandInfo(const tarnivo::CToolbar::BandInfo& info);
 
 // The document a page command or a page expectation works on: the one a leading
 // `in frame N ...` named, else the current window's browser's current document.

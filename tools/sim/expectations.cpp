@@ -2,12 +2,12 @@
 // "expected <what was written>, got <what is>".
 #include <map>
 
+#include "band_checks.h"
 #include "commands.h"
 #include "machine.h"
 #include "platform/linux/backend.h"
 #include "platform/win32.h"
 #include "state.h"
-#include "store/mod_reg.h"
 #include "store/settings.h"
 #include "ui/toolbar/frm_toolbar.h"
 
@@ -16,8 +16,6 @@ namespace {
 
 // The most words an expectation takes after its name: a whole list.
 constexpr std::size_t kMostWords = tarnivo::SiteList::kMaxEntries + 1u;
-// The icon bits of a message box's type.
-constexpr UINT kIconMask = 0xF0;
 
 Status Popup(Session& session, const Args& args) {
   if (Status check = args.Check(1, 1); !check.ok()) return check;
@@ -75,19 +73,7 @@ Status Key(Session&, const Args& args) {
   return Status::Expected("key " + args.Text(0), got);
 }
 
-Status Count(Session&, const Args& args) {
-  if (Status check = args.Check(1, 1); !check.ok()) return check;
-  std::int32_t want = 0;
-  if (!ParseInt32(args.Text(0), &want))
-    return args.Error("a 32-bit number is expected, not " + Quote(args.Text(0)));
-  const std::optional<RawValue> stored = ReadValue("processNC");
-  const std::int32_t got =
-      tarnivo::StoredNumber(tarnivo::ModReg::QueryValue(tarnivo::kSettingsKey, "processNC"));
-  if (got == want) return Status::Ok();
-  return Status::Expected("count " + args.Text(0),
-                          std::to_string(got) + " (processNC " +
-                              (stored ? Describe(*stored) : std::string("missing")) + ")");
-}
+Status Count(Session&, const Args& args) { return ExpectCount(args); }
 
 Status ListFile(Session&, const Args& args) {
   if (Status check = args.Check(1, 1); !check.ok()) return check;
@@ -157,22 +143,14 @@ Status State(Session& session, const Args& args) {
                           ShowStateValue(*entry, got));
 }
 
-// A count that the session or the back end keeps: beeps, redraws.
-Status Number(const Args& args, const std::string& what, int got) {
-  if (Status check = args.Check(1, 1); !check.ok()) return check;
-  int want = 0;
-  if (!ParseCount(args.Text(0), &want))
-    return args.Error("a number is expected, not " + Quote(args.Text(0)));
-  if (got == want) return Status::Ok();
-  return Status::Expected(what + " " + args.Text(0), std::to_string(got));
+Status Beeps(Session&, const Args& args) {
+  return ExpectNumber(args, "beeps", backend::BeepCount());
 }
-
-Status Beeps(Session&, const Args& args) { return Number(args, "beeps", backend::BeepCount()); }
 
 Status Redraws(Session& session, const Args& args) {
   tarnivo::CToolbar* band = nullptr;
   if (Status need = session.NeedBand(args.What(), &band); !need.ok()) return need;
-  return Number(args, "redraws", band->Redraws());
+  return ExpectNumber(args, "redraws", band->Redraws());
 }
 
 Status ScrollLock(Session&, const Args& args) {
@@ -265,117 +243,34 @@ Status Caption(Session&, const Args& args) {
   return Status::Expected("caption " + name + " " + Quote(args.Text(1)), Quote(got));
 }
 
-// `-` is a separator; other captions are quoted.
-std::string Captions(const std::vector<std::string>& captions) {
-  std::string out;
-  for (const std::string& caption : captions)
-    out += (out.empty() ? "" : " ") + (caption == "-" ? caption : Quote(caption));
-  return out;
-}
-
 Status Menu(Session&, const Args& args) {
-  if (Status check = args.Check(1, kMostWords); !check.ok()) return check;
-  std::vector<std::string> want;
-  for (std::size_t i = 0; i < args.Count(); ++i) want.push_back(args.Text(i));
-  const std::vector<std::string> got = backend::LastMenuShown();
-  if (backend::MenusShown() > 0 && got == want) return Status::Ok();
-  return Status::Expected("menu " + Captions(want),
-                          backend::MenusShown() == 0 ? "no menu dropped" : Captions(got));
-}
-
-// The icon of a message box by its type's icon bits.
-std::string IconName(UINT type) {
-  switch (type & kIconMask) {
-    case 0:
-      return "none";
-    case MB_ICONHAND:
-      return "hand";
-    case MB_ICONQUESTION:
-      return "question";
-    case MB_ICONEXCLAMATION:
-      return "exclamation";
-    case MB_ICONASTERISK:
-      return "asterisk";
-    default:
-      return std::to_string(type & kIconMask);
-  }
+  return ExpectMenu(args, backend::MenusShown(), backend::LastMenuShown());
 }
 
 Status MsgBox(Session&, const Args& args) {
-  if (Status check = args.Check(1, 1, {"title", "icon"}); !check.ok()) return check;
-  const Word* title = args.Option("title");
-  const Word* icon = args.Option("icon");
-  if (icon && icon->text != "exclamation")
-    return args.Error("icon takes exclamation, not " + Quote(icon->text));
-  std::string expected = "msgbox " + Quote(args.Text(0));
-  if (title) expected += " title=" + Quote(title->text);
-  if (icon) expected += " icon=" + icon->text;
-  if (backend::MessageBoxes() == 0) return Status::Expected(expected, "no message box");
   const backend::MessageBoxShown box = backend::LastMessageBox();
-  const std::string box_icon = IconName(box.type);
-  if (box.text == args.Text(0) && (!title || box.caption == title->text) &&
-      (!icon || box_icon == icon->text))
-    return Status::Ok();
-  return Status::Expected(expected,
-                          Quote(box.text) + " title=" + Quote(box.caption) + " icon=" + box_icon);
+  MessageBoxSeen last;
+  last.text = box.text;
+  last.caption = box.caption;
+  last.type = box.type;
+  last.answer = box.answer;
+  return ExpectMsgBox(args, backend::MessageBoxes(), last);
 }
 
 Status MsgBoxes(Session&, const Args& args) {
-  return Number(args, "msgboxes", backend::MessageBoxes());
-}
-
-// "W,H": two 32-bit numbers.
-bool ParsePair(const std::string& text, std::int32_t* x, std::int32_t* y) {
-  const std::size_t comma = text.find(',');
-  return comma != std::string::npos && ParseInt32(text.substr(0, comma), x) &&
-         ParseInt32(text.substr(comma + 1), y);
+  return ExpectNumber(args, "msgboxes", backend::MessageBoxes());
 }
 
 Status BandInfo(Session& session, const Args& args) {
-  static const char* const kFields[] = {"min", "max", "integral", "actual", "modeflags"};
-  if (Status check = args.Check(0, 0, {"min", "max", "integral", "actual", "modeflags"});
-      !check.ok())
-    return check;
-  tarnivo::CToolbar::BandInfo want;
-  std::int32_t* pairs[4][2] = {{&want.minWidth, &want.minHeight},
-                               {&want.maxWidth, &want.maxHeight},
-                               {&want.integralWidth, &want.integralHeight},
-                               {&want.actualWidth, &want.actualHeight}};
-  for (std::size_t i = 0; i < 5; ++i) {
-    const Word* field = args.Option(kFields[i]);
-    if (field == nullptr)
-      return args.Error(std::string("missing ") + kFields[i] +
-                        "= (the expectation gives all five fields)");
-    if (i < 4 && !ParsePair(field->text, pairs[i][0], pairs[i][1]))
-      return args.Error(std::string(kFields[i]) + " takes W,H, not " + Quote(field->text));
-    if (i == 4 && !ParseDword(field->text, &want.modeFlags))
-      return args.Error("modeflags takes a 32-bit number, not " + Quote(field->text));
-  }
-  const std::string expected = "bandinfo " + DescribeBandInfo(want);
-  if (!session.last_band_info)
-    return Status::Expected(expected, "no band info (bandinfo MASK first)");
-  const std::string got = DescribeBandInfo(*session.last_band_info);
-  if (got == DescribeBandInfo(want)) return Status::Ok();
-  return Status::Expected(expected, got);
+  return ExpectBandInfo(args, session.last_band_info);
 }
 
 Status Images(Session& session, const Args& args) {
-  if (Status check = args.Check(0, kMostWords); !check.ok()) return check;
   std::vector<int> want;
-  for (std::size_t i = 0; i < args.Count(); ++i) {
-    int id = 0;
-    if (!ParseCount(args.Text(i), &id))
-      return args.Error("an icon resource id is expected, not " + Quote(args.Text(i)));
-    want.push_back(id);
-  }
+  if (Status read = ReadImages(args, &want); !read.ok()) return read;
   tarnivo::CToolbar* band = nullptr;
   if (Status need = session.NeedBand(args.What(), &band); !need.ok()) return need;
-  const std::optional<std::vector<int>> got = ToolbarIcons(*band);
-  if (got && *got == want) return Status::Ok();
-  std::string expected = "images";
-  for (int id : want) expected += " " + std::to_string(id);
-  if (want.empty()) expected += " (an empty image list)";
-  return Status::Expected(expected, DescribeIcons(got));
+  return CompareImages(want, ToolbarIcons(*band));
 }
 
 const std::map<std::string, Handler>& Table() {

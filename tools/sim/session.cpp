@@ -34,14 +34,6 @@ std::optional<std::vector<int>> ToolbarIcons(const tarnivo::CToolbar& band) {
   return backend::ImageListIconIds(list);
 }
 
-std::string DescribeIcons(const std::optional<std::vector<int>>& icons) {
-  if (!icons) return "no toolbar";
-  if (icons->empty()) return "an empty image list";
-  std::string text = "icons";
-  for (int id : *icons) text += " " + std::to_string(id);
-  return text;
-}
-
 Session::Session(bool verbose, std::ostream& out) : verbose_(verbose), out_(out) {}
 
 Session::~Session() { End(); }

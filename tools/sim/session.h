@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "band_checks.h"
 #include "platform/win32.h"
 #include "server/simulated_browser.h"
 #include "server/toolbar.h"
@@ -31,10 +32,9 @@ using PopupOutcome = tarnivo::sim::SimBrowser::PopupOutcome;
 const char* OutcomeName(PopupOutcome outcome);
 
 // The icon resource ids of the band's toolbar image list, main button first (empty for an
-// empty list or none); nothing when the band has no toolbar.
+// empty list or none); nothing when the band has no toolbar. DescribeIcons (band_checks.h)
+// writes them for messages.
 std::optional<std::vector<int>> ToolbarIcons(const tarnivo::CToolbar& band);
-// "icons 103 101", "an empty image list" or "no toolbar", for messages.
-std::string DescribeIcons(const std::optional<std::vector<int>>& icons);
 
 class Session {
  public:
@@ -74,7 +74,7 @@ class Session {
 
   std::optional<PopupOutcome> last_popup;
   // The band info the host last asked for (`bandinfo MASK`).
-  std::optional<tarnivo::CToolbar::BandInfo> last_band_info;
+  std::optional<BandInfo> last_band_info;
   std::optional<std::string> last_result;
   // The document a leading `in frame N ...` names for the command that follows; null
   // outside such a line.

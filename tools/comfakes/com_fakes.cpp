@@ -1,10 +1,10 @@
-#include "fakes.h"
+#include "com_fakes.h"
 
 #include <cwctype>
 
 #include <olectl.h>
 
-namespace comtest {
+namespace comfakes {
 
 namespace {
 
@@ -96,6 +96,16 @@ HRESULT EventSource::FireUnadvised(DISPID id, VARIANT* result) {
 }
 
 HRESULT EventSource::Fire(DISPID id, std::vector<VARIANT> args, VARIANT* result) {
+  if (!result) return FireEach(id, std::move(args), nullptr);
+  VariantInit(result);
+  return FireEach(id, std::move(args), [&](const VARIANT& each) {
+    VariantClear(result);
+    VariantCopy(result, const_cast<VARIANT*>(&each));
+  });
+}
+
+HRESULT EventSource::FireEach(DISPID id, std::vector<VARIANT> args,
+                              const std::function<void(const VARIANT& result)>& each) {
   std::vector<VARIANT> reversed(args.rbegin(), args.rend());
   DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
                        static_cast<UINT>(reversed.size()), 0};
@@ -107,12 +117,22 @@ HRESULT EventSource::Fire(DISPID id, std::vector<VARIANT> args, VARIANT* result)
     sinks.push_back(entry.second);
   }
   for (IDispatch* sink : sinks) {
-    if (result) VariantInit(result);
-    hr = sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, nullptr,
-                      nullptr);
+    VARIANT result;
+    VariantInit(&result);
+    // Without `each` the sinks are given nowhere to put a result.
+    hr = sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                      each ? &result : nullptr, nullptr, nullptr);
+    if (each) each(result);
+    VariantClear(&result);
     sink->Release();
   }
   return hr;
+}
+
+void EventSource::DisconnectAll() {
+  std::map<DWORD, IDispatch*> sinks;
+  sinks.swap(sinks_);
+  for (auto& entry : sinks) entry.second->Release();
 }
 
 // --- FakeObject ---
@@ -147,6 +167,7 @@ DISPID FakeObject::IdOf(const std::wstring& name) {
   if (found != ids_.end()) return found->second;
   const DISPID id = next_id_++;
   ids_[Lower(name)] = id;
+  names_[id] = name;
   return id;
 }
 
@@ -176,9 +197,23 @@ STDMETHODIMP FakeObject::Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags,
       return DISP_E_PARAMNOTOPTIONAL;
     }
     if (read_only_.count(dispIdMember)) return DISP_E_MEMBERNOTFOUND;
+    VARIANT before;
+    VariantInit(&before);
     VARIANT& slot = properties_[dispIdMember];
+    VariantCopy(&before, &slot);
     VariantClear(&slot);
-    return VariantCopyInd(&slot, &pDispParams->rgvarg[0]);
+    const HRESULT hr = VariantCopyInd(&slot, &pDispParams->rgvarg[0]);
+    // The hook may change the object: it gets copies.
+    if (SUCCEEDED(hr) && on_put_) {
+      VARIANT after;
+      VariantInit(&after);
+      VariantCopy(&after, &slot);
+      const PutHook hook = on_put_;
+      hook(names_[dispIdMember], before, after);
+      VariantClear(&after);
+    }
+    VariantClear(&before);
+    return hr;
   }
   if (method != methods_.end() && (wFlags & DISPATCH_METHOD)) {
     std::vector<VARIANT*> args;
@@ -191,6 +226,22 @@ STDMETHODIMP FakeObject::Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags,
       pExcepInfo->bstrSource = SysAllocString(L"FakeObject");
       pExcepInfo->bstrDescription = SysAllocString(L"the method failed");
       pExcepInfo->scode = E_FAIL;
+    }
+    return hr;
+  }
+  auto getter = getters_.find(dispIdMember);
+  if (getter != getters_.end() && (wFlags & DISPATCH_PROPERTYGET)) {
+    if (pDispParams->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+    VARIANT value;
+    VariantInit(&value);
+    // A copy: the getter may replace itself while it runs.
+    const Getter get = getter->second;
+    const HRESULT hr = get(&value);
+    if (SUCCEEDED(hr) && pVarResult) {
+      VariantInit(pVarResult);
+      *pVarResult = value;
+    } else {
+      VariantClear(&value);
     }
     return hr;
   }
@@ -210,7 +261,7 @@ void FakeObject::Set(const std::wstring& name, const VARIANT& value) {
 }
 
 void FakeObject::SetText(const std::wstring& name, const std::wstring& text) {
-  VARIANT value = Text(text.c_str());
+  VARIANT value = Text(text);
   Set(name, value);
   VariantClear(&value);
 }
@@ -230,6 +281,10 @@ void FakeObject::SetReadOnly(const std::wstring& name) { read_only_[IdOf(name)] 
 
 void FakeObject::SetMethod(const std::wstring& name, Method method) {
   methods_[IdOf(name)] = std::move(method);
+}
+
+void FakeObject::SetGetter(const std::wstring& name, Getter getter) {
+  getters_[IdOf(name)] = std::move(getter);
 }
 
 EventSource* FakeObject::AddEvents(const IID& events) {
@@ -328,8 +383,8 @@ STDMETHODIMP FakeSite::OnFocusChangeIS(IUnknown* punkObj, BOOL fSetFocus) {
 
 STDMETHODIMP FakeSite::GetWindow(HWND* phwnd) {
   if (!phwnd) return E_POINTER;
-  *phwnd = nullptr;
-  return E_FAIL;
+  *phwnd = window;
+  return window ? S_OK : E_FAIL;
 }
 
 // --- VARIANT helpers ---
@@ -339,6 +394,14 @@ VARIANT Text(const wchar_t* text) {
   VariantInit(&v);
   v.vt = VT_BSTR;
   v.bstrVal = SysAllocString(text);
+  return v;
+}
+
+VARIANT Text(const std::wstring& text) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
   return v;
 }
 
@@ -374,4 +437,4 @@ VARIANT ByRef(VARTYPE type, void* where) {
   return v;
 }
 
-}  // namespace comtest
+}  // namespace comfakes

@@ -1,0 +1,383 @@
+#include "band_checks.h"
+
+#include <cstdio>
+
+#include "lexer.h"
+#include "machine.h"
+#include "platform/escape_bytes.h"
+#include "store/mod_reg.h"
+#include "store/settings.h"
+#include "store/site_list.h"
+
+namespace scenario {
+namespace {
+
+// The most words an expectation takes: as many as a whole list holds, and one more.
+constexpr std::size_t kMostWords = tarnivo::SiteList::kMaxEntries + 1u;
+// Submenus nested deeper than this are not searched.
+constexpr int kMostDepth = 64;
+// The icon bits of a message box's type.
+constexpr UINT kIconMask = 0xF0;
+
+// Bits of a key message's lParam: repeat count 1, the Alt key held (context code), the key
+// down before, the key going up.
+constexpr LPARAM kRepeatOnce = 1;
+constexpr LPARAM kAltHeld = LPARAM{1} << 29;
+constexpr LPARAM kWasDown = LPARAM{1} << 30;
+constexpr LPARAM kGoingUp = static_cast<LPARAM>(std::uint32_t{1} << 31);
+
+// A text in a -v line, as the Linux back end reports it: quoted, every byte from 0x80 up
+// escaped too.
+std::string Reported(const std::string& text) {
+  return "\"" + tarnivo::EscapeBytes(text, false) + "\"";
+}
+
+std::string Pair(std::int32_t x, std::int32_t y) {
+  return std::to_string(x) + "," + std::to_string(y);
+}
+
+// "W,H": two 32-bit numbers.
+bool ParsePair(const std::string& text, std::int32_t* x, std::int32_t* y) {
+  const std::size_t comma = text.find(',');
+  return comma != std::string::npos && ParseInt32(text.substr(0, comma), x) &&
+         ParseInt32(text.substr(comma + 1), y);
+}
+
+// A decimal number, or hexadecimal after 0x.
+bool ParseMask(const std::string& text, std::uint32_t* mask) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    if (text.size() > 10) return false;
+    std::uint32_t value = 0;
+    for (std::size_t i = 2; i < text.size(); ++i) {
+      const char c = text[i];
+      std::uint32_t digit = 0;
+      if (c >= '0' && c <= '9')
+        digit = static_cast<std::uint32_t>(c - '0');
+      else if (c >= 'a' && c <= 'f')
+        digit = static_cast<std::uint32_t>(c - 'a' + 10);
+      else if (c >= 'A' && c <= 'F')
+        digit = static_cast<std::uint32_t>(c - 'A' + 10);
+      else
+        return false;
+      value = value * 16 + digit;
+    }
+    *mask = value;
+    return true;
+  }
+  if (!text.empty() && text[0] == '-') return false;
+  return ParseDword(text, mask);
+}
+
+// The buttons of a message box, left to right; none for a type that has no buttons.
+std::vector<int> Buttons(UINT type) {
+  switch (type & MB_TYPEMASK) {
+    case MB_OK:
+      return {IDOK};
+    case MB_OKCANCEL:
+      return {IDOK, IDCANCEL};
+    case MB_ABORTRETRYIGNORE:
+      return {IDABORT, IDRETRY, IDIGNORE};
+    case MB_YESNOCANCEL:
+      return {IDYES, IDNO, IDCANCEL};
+    case MB_YESNO:
+      return {IDYES, IDNO};
+    case MB_RETRYCANCEL:
+      return {IDRETRY, IDCANCEL};
+    case MB_CANCELTRYCONTINUE:
+      return {IDCANCEL, IDTRYAGAIN, IDCONTINUE};
+    default:
+      return {};
+  }
+}
+
+// The icon of a message box by its type's icon bits.
+std::string IconName(UINT type) {
+  switch (type & kIconMask) {
+    case 0:
+      return "none";
+    case MB_ICONHAND:
+      return "hand";
+    case MB_ICONQUESTION:
+      return "question";
+    case MB_ICONEXCLAMATION:
+      return "exclamation";
+    case MB_ICONASTERISK:
+      return "asterisk";
+    default:
+      return std::to_string(type & kIconMask);
+  }
+}
+
+bool ReadEntry(HMENU menu, int position, MenuEntry* entry) {
+  const UINT at = static_cast<UINT>(position);
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+  if (!GetMenuItemInfoA(menu, at, TRUE, &info)) return false;
+  entry->id = info.wID;
+  entry->separator = (info.fType & MFT_SEPARATOR) != 0;
+  entry->submenu = info.hSubMenu;
+  entry->checked = (info.fState & MFS_CHECKED) != 0;
+  entry->disabled = (info.fState & (MF_GRAYED | MF_DISABLED)) != 0;
+  entry->caption.clear();
+  if (info.cch > 0 && !entry->separator) {
+    std::vector<char> buffer(info.cch + 1);
+    MENUITEMINFOA text{};
+    text.cbSize = sizeof text;
+    text.fMask = MIIM_STRING;
+    text.dwTypeData = buffer.data();
+    text.cch = static_cast<UINT>(buffer.size());
+    if (GetMenuItemInfoA(menu, at, TRUE, &text)) entry->caption.assign(buffer.data(), text.cch);
+  }
+  return true;
+}
+
+bool CanChoose(HMENU menu, UINT id, int depth) {
+  if (depth > kMostDepth) return false;
+  const int count = GetMenuItemCount(menu);
+  for (int position = 0; position < count; ++position) {
+    MenuEntry entry;
+    if (!ReadEntry(menu, position, &entry)) continue;
+    if (entry.submenu != nullptr) {
+      if (CanChoose(entry.submenu, id, depth + 1)) return true;
+      continue;
+    }
+    if (!entry.separator && !entry.disabled && entry.id == id) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// --- band info ---
+
+bool BandInfo::operator==(const BandInfo& other) const {
+  return minWidth == other.minWidth && minHeight == other.minHeight && maxWidth == other.maxWidth &&
+         maxHeight == other.maxHeight && integralWidth == other.integralWidth &&
+         integralHeight == other.integralHeight && actualWidth == other.actualWidth &&
+         actualHeight == other.actualHeight && modeFlags == other.modeFlags;
+}
+
+std::string DescribeBandInfo(const BandInfo& info) {
+  return "min=" + Pair(info.minWidth, info.minHeight) +
+         " max=" + Pair(info.maxWidth, info.maxHeight) +
+         " integral=" + Pair(info.integralWidth, info.integralHeight) +
+         " actual=" + Pair(info.actualWidth, info.actualHeight) +
+         " modeflags=" + std::to_string(info.modeFlags);
+}
+
+Status ReadBandMask(const Args& args, std::uint32_t* mask) {
+  if (!ParseMask(args.Text(0), mask))
+    return args.Error("a mask (a number, or hexadecimal after 0x) is expected, not " +
+                      Quote(args.Text(0)));
+  return Status::Ok();
+}
+
+Status ExpectBandInfo(const Args& args, const std::optional<BandInfo>& last) {
+  static const char* const kFields[] = {"min", "max", "integral", "actual", "modeflags"};
+  if (Status check = args.Check(0, 0, {"min", "max", "integral", "actual", "modeflags"});
+      !check.ok())
+    return check;
+  BandInfo want;
+  std::int32_t* pairs[4][2] = {{&want.minWidth, &want.minHeight},
+                               {&want.maxWidth, &want.maxHeight},
+                               {&want.integralWidth, &want.integralHeight},
+                               {&want.actualWidth, &want.actualHeight}};
+  for (std::size_t i = 0; i < 5; ++i) {
+    const Word* field = args.Option(kFields[i]);
+    if (field == nullptr)
+      return args.Error(std::string("missing ") + kFields[i] +
+                        "= (the expectation gives all five fields)");
+    if (i < 4 && !ParsePair(field->text, pairs[i][0], pairs[i][1]))
+      return args.Error(std::string(kFields[i]) + " takes W,H, not " + Quote(field->text));
+    if (i == 4 && !ParseDword(field->text, &want.modeFlags))
+      return args.Error("modeflags takes a 32-bit number, not " + Quote(field->text));
+  }
+  const std::string expected = "bandinfo " + DescribeBandInfo(want);
+  if (!last) return Status::Expected(expected, "no band info (bandinfo MASK first)");
+  if (*last == want) return Status::Ok();
+  return Status::Expected(expected, DescribeBandInfo(*last));
+}
+
+// --- buttons and keys ---
+
+Status ReadCommandId(const Args& args, std::int32_t* id) {
+  if (!ParseInt32(args.Text(0), id))
+    return args.Error("a command id is expected, not " + Quote(args.Text(0)));
+  return Status::Ok();
+}
+
+Status ReadBandKey(const Args& args, KeyMessage* key) {
+  struct Kind {
+    const char* word;
+    UINT message;
+    LPARAM flags;
+  };
+  static const Kind kKinds[] = {
+      {"down", WM_KEYDOWN, kRepeatOnce},
+      {"up", WM_KEYUP, kRepeatOnce | kWasDown | kGoingUp},
+      {"char", WM_CHAR, kRepeatOnce},
+      {"sysdown", WM_SYSKEYDOWN, kRepeatOnce | kAltHeld},
+      {"sysup", WM_SYSKEYUP, kRepeatOnce | kAltHeld | kWasDown | kGoingUp},
+  };
+  const Kind* kind = nullptr;
+  for (const Kind& entry : kKinds)
+    if (args.Is(0, entry.word)) kind = &entry;
+  if (kind == nullptr)
+    return args.Error("expected down, up, char, sysdown or sysup, not " + Quote(args.Text(0)));
+  int code = 0;
+  if (!ParseCount(args.Text(1), &code) || code > 0xFFFF)
+    return args.Error("a key code (0 to 65535) is expected, not " + Quote(args.Text(1)));
+  key->message = kind->message;
+  key->wParam = static_cast<WPARAM>(code);
+  key->lParam = kind->flags;
+  return Status::Ok();
+}
+
+// --- menus ---
+
+std::vector<MenuEntry> ReadMenu(HMENU menu) {
+  std::vector<MenuEntry> entries;
+  const int count = GetMenuItemCount(menu);
+  for (int position = 0; position < count; ++position) {
+    MenuEntry entry;
+    if (ReadEntry(menu, position, &entry)) entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+std::vector<std::string> MenuCaptions(HMENU menu) {
+  std::vector<std::string> captions;
+  for (const MenuEntry& entry : ReadMenu(menu))
+    captions.push_back(entry.separator ? "-" : entry.caption + (entry.checked ? " [x]" : ""));
+  return captions;
+}
+
+std::optional<UINT> FindMenuCommand(HMENU menu, const std::string& caption) {
+  for (const MenuEntry& entry : ReadMenu(menu))
+    if (!entry.separator && entry.submenu == nullptr && entry.caption == caption) return entry.id;
+  return std::nullopt;
+}
+
+bool CanChooseCommand(HMENU menu, UINT id) { return CanChoose(menu, id, 0); }
+
+std::string CaptionsText(const std::vector<std::string>& captions) {
+  std::string text;
+  for (const std::string& caption : captions)
+    text += (text.empty() ? "" : " ") + (caption == "-" ? caption : Quote(caption));
+  return text;
+}
+
+std::string MenuShownLine(int x, int y, const std::vector<std::string>& captions, UINT choice) {
+  std::string line = "menu at " + std::to_string(x) + "," + std::to_string(y) + ":";
+  for (const std::string& caption : captions)
+    line += " " + (caption == "-" ? caption : Reported(caption));
+  return line + (choice != 0 ? " -> " + std::to_string(choice) : " -> none");
+}
+
+Status ChoiceMissed(const Args& args, const std::string& caption, bool menu_dropped,
+                    const std::vector<std::string>& last) {
+  if (!menu_dropped)
+    return Status::Failure(args.What() + ": no menu dropped, so " + Quote(caption) +
+                           " could not be chosen");
+  return Status::Failure(args.What() + ": the menu that dropped has no entry " + Quote(caption) +
+                         " (it shows " + CaptionsText(last) + ")");
+}
+
+Status ExpectMenu(const Args& args, int shown, const std::vector<std::string>& last) {
+  if (Status check = args.Check(1, kMostWords); !check.ok()) return check;
+  std::vector<std::string> want;
+  for (std::size_t i = 0; i < args.Count(); ++i) want.push_back(args.Text(i));
+  if (shown > 0 && last == want) return Status::Ok();
+  return Status::Expected("menu " + CaptionsText(want),
+                          shown == 0 ? "no menu dropped" : CaptionsText(last));
+}
+
+// --- message boxes ---
+
+int MessageBoxAnswer(UINT type) {
+  const std::vector<int> buttons = Buttons(type);
+  if (buttons.empty()) return 0;
+  const std::size_t preferred = (type & MB_DEFMASK) >> 8;
+  return buttons[preferred < buttons.size() ? preferred : 0];
+}
+
+std::string MessageBoxLine(const MessageBoxSeen& box) {
+  char type[16];
+  std::snprintf(type, sizeof type, "0x%X", box.type);
+  return "message box " + Reported(box.text) + " title " + Reported(box.caption) + " type " + type +
+         " -> " + std::to_string(box.answer);
+}
+
+Status ExpectMsgBox(const Args& args, int count, const MessageBoxSeen& last) {
+  if (Status check = args.Check(1, 1, {"title", "icon"}); !check.ok()) return check;
+  const Word* title = args.Option("title");
+  const Word* icon = args.Option("icon");
+  if (icon && icon->text != "exclamation")
+    return args.Error("icon takes exclamation, not " + Quote(icon->text));
+  std::string expected = "msgbox " + Quote(args.Text(0));
+  if (title) expected += " title=" + Quote(title->text);
+  if (icon) expected += " icon=" + icon->text;
+  if (count == 0) return Status::Expected(expected, "no message box");
+  const std::string box_icon = IconName(last.type);
+  if (last.text == args.Text(0) && (!title || last.caption == title->text) &&
+      (!icon || box_icon == icon->text))
+    return Status::Ok();
+  return Status::Expected(expected,
+                          Quote(last.text) + " title=" + Quote(last.caption) + " icon=" + box_icon);
+}
+
+// --- counts, images, the stored count ---
+
+Status ExpectNumber(const Args& args, const std::string& what, int got) {
+  if (Status check = args.Check(1, 1); !check.ok()) return check;
+  int want = 0;
+  if (!ParseCount(args.Text(0), &want))
+    return args.Error("a number is expected, not " + Quote(args.Text(0)));
+  if (got == want) return Status::Ok();
+  return Status::Expected(what + " " + args.Text(0), std::to_string(got));
+}
+
+std::string DescribeIcons(const std::optional<std::vector<int>>& icons) {
+  if (!icons) return "no toolbar";
+  if (icons->empty()) return "an empty image list";
+  std::string text = "icons";
+  for (int id : *icons) text += " " + std::to_string(id);
+  return text;
+}
+
+Status ReadImages(const Args& args, std::vector<int>* want) {
+  if (Status check = args.Check(0, kMostWords); !check.ok()) return check;
+  want->clear();
+  for (std::size_t i = 0; i < args.Count(); ++i) {
+    int id = 0;
+    if (!ParseCount(args.Text(i), &id))
+      return args.Error("an icon resource id is expected, not " + Quote(args.Text(i)));
+    want->push_back(id);
+  }
+  return Status::Ok();
+}
+
+Status CompareImages(const std::vector<int>& want, const std::optional<std::vector<int>>& got) {
+  if (got && *got == want) return Status::Ok();
+  std::string expected = "images";
+  for (int id : want) expected += " " + std::to_string(id);
+  if (want.empty()) expected += " (an empty image list)";
+  return Status::Expected(expected, DescribeIcons(got));
+}
+
+Status ExpectCount(const Args& args) {
+  if (Status check = args.Check(1, 1); !check.ok()) return check;
+  std::int32_t want = 0;
+  if (!ParseInt32(args.Text(0), &want))
+    return args.Error("a 32-bit number is expected, not " + Quote(args.Text(0)));
+  const std::optional<RawValue> stored = ReadValue("processNC");
+  const std::int32_t got =
+      tarnivo::StoredNumber(tarnivo::ModReg::QueryValue(tarnivo::kSettingsKey, "processNC"));
+  if (got == want) return Status::Ok();
+  return Status::Expected("count " + args.Text(0),
+                          std::to_string(got) + " (processNC " +
+                              (stored ? Describe(*stored) : std::string("missing")) + ")");
+}
+
+}  // namespace scenario

@@ -1,0 +1,130 @@
+// What both runners read and check at the band's toolbar, written once: the words of
+// `bandinfo`, `button`, `dropdown` and `bandkey`, the menus, message boxes and images the
+// band shows, and the expectations on them. The Win32 calls here (menus) go to the real API
+// on Windows and to the Linux back end on Linux.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "args.h"
+#include "platform/win32.h"
+#include "status.h"
+
+namespace scenario {
+
+// --- band info ---
+
+// The band's size wishes as the host reads them from DESKBANDINFO.
+struct BandInfo {
+  std::int32_t minWidth = 0, minHeight = 0;
+  std::int32_t maxWidth = 0, maxHeight = 0;
+  std::int32_t integralWidth = 0, integralHeight = 0;
+  std::int32_t actualWidth = 0, actualHeight = 0;
+  std::uint32_t modeFlags = 0;
+
+  bool operator==(const BandInfo& other) const;
+};
+
+// "min=W,H max=W,H integral=W,H actual=W,H modeflags=N", as `expect bandinfo` writes it.
+std::string DescribeBandInfo(const BandInfo& info);
+
+// The MASK of `bandinfo MASK` (plain word 0): a decimal number, or hexadecimal after 0x.
+Status ReadBandMask(const Args& args, std::uint32_t* mask);
+
+// `expect bandinfo min=W,H max=W,H integral=W,H actual=W,H modeflags=N` against the band
+// info the host last asked for.
+Status ExpectBandInfo(const Args& args, const std::optional<BandInfo>& last);
+
+// --- buttons and keys ---
+
+// The command id of `button N` and `dropdown N` (plain word 0).
+Status ReadCommandId(const Args& args, std::int32_t* id);
+
+// `bandkey down|up|char|sysdown|sysup CODE`: the key message the browser forwards, with
+// the lParam bits a real key message of that kind carries.
+struct KeyMessage {
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+};
+Status ReadBandKey(const Args& args, KeyMessage* key);
+
+// --- menus ---
+
+// One entry of a menu, as GetMenuItemInfoA tells it.
+struct MenuEntry {
+  std::string caption;
+  UINT id = 0;
+  bool separator = false;
+  HMENU submenu = nullptr;
+  bool checked = false;
+  bool disabled = false;  // grayed or disabled
+};
+std::vector<MenuEntry> ReadMenu(HMENU menu);
+
+// The captions as a reader of the menu sees them, top to bottom: "-" for a separator,
+// " [x]" after a checked entry.
+std::vector<std::string> MenuCaptions(HMENU menu);
+
+// The command id of the first entry captioned exactly `caption` that is neither a
+// separator nor a submenu (whether it can be chosen or not); nothing when there is none.
+std::optional<UINT> FindMenuCommand(HMENU menu, const std::string& caption);
+
+// True when `id` names an entry of the menu or its submenus that a user can choose: a
+// command entry, neither a separator nor grayed nor disabled.
+bool CanChooseCommand(HMENU menu, UINT id);
+
+// Captions as messages write them: `-` alone, others quoted.
+std::string CaptionsText(const std::vector<std::string>& captions);
+
+// The -v line of a menu shown: `menu at X,Y: "A" - "B" -> 1001` (or `-> none`).
+std::string MenuShownLine(int x, int y, const std::vector<std::string>& captions, UINT choice);
+
+// The failure of `dropdown N choose="CAPTION"` when nothing was chosen: no menu dropped, or
+// the menu that dropped (`last`) has no such entry.
+Status ChoiceMissed(const Args& args, const std::string& caption, bool menu_dropped,
+                    const std::vector<std::string>& last);
+
+// `expect menu "CAPTION" ...` against the last menu that dropped (`shown` menus so far).
+Status ExpectMenu(const Args& args, int shown, const std::vector<std::string>& last);
+
+// --- message boxes ---
+
+// A message box as the system asked for it, and the button that answered it.
+struct MessageBoxSeen {
+  std::string text;
+  std::string caption;  // "Error" when none was given
+  UINT type = 0;
+  int answer = 0;
+};
+
+// The button a box of `type` is answered with at once: its default button (the first when
+// the default names none); 0 for a type that has no buttons.
+int MessageBoxAnswer(UINT type);
+
+// The -v line of a message box: `message box "TEXT" title "T" type 0x30 -> 1`.
+std::string MessageBoxLine(const MessageBoxSeen& box);
+
+// `expect msgbox "TEXT" [title="T"] [icon=exclamation]` against the last of `count` boxes.
+Status ExpectMsgBox(const Args& args, int count, const MessageBoxSeen& last);
+
+// --- counts, images, the stored count ---
+
+// `expect beeps N`, `expect msgboxes N`, `expect redraws N`: `got` against N.
+Status ExpectNumber(const Args& args, const std::string& what, int got);
+
+// "icons 103 101", "an empty image list" or "no toolbar", for messages.
+std::string DescribeIcons(const std::optional<std::vector<int>>& icons);
+
+// `expect images N N`: the icon resource ids written (none: an empty image list), then
+// checked against those of the toolbar's image list (nothing: the band has no toolbar).
+Status ReadImages(const Args& args, std::vector<int>* want);
+Status CompareImages(const std::vector<int>& want, const std::optional<std::vector<int>>& got);
+
+// `expect count N`: the stored processNC read as a number by the system's own rule.
+Status ExpectCount(const Args& args);
+
+}  // namespace scenario
