@@ -319,6 +319,28 @@ HWND Form() {
   return form;
 }
 
+// `expect timer NAME on|off`: the form's watch timers are its window timers 1 to 3, seen as
+// the DLL sets and kills them. The settings poll is not part of this DLL yet.
+Status ExpectTimer(Session&, const Args& args) {
+  if (Status check = args.Check(2, 2); !check.ok()) return check;
+  const std::string& name = args.Text(0);
+  UINT_PTR id = 0;
+  for (UINT_PTR timer = 1; timer <= 3; ++timer)
+    if (name == "Timer" + std::to_string(timer)) id = timer;
+  if (id == 0 && name == "SettingsPoll") return NotYet("expect timer SettingsPoll");
+  if (id == 0)
+    return args.Error("unknown timer " + Quote(name) + " (Timer1, Timer2, Timer3 or SettingsPoll)");
+  bool on = false;
+  if (Status choice = Choice(args, 1, "on", "off", &on); !choice.ok()) return choice;
+  // A form that is not loaded runs no timer.
+  const HWND form = Form();
+  const bool running = form != nullptr && intercept::TimerRunning(form, id);
+  if (running == on) return Status::Ok();
+  return Status::Expected("timer " + name + " " + args.Text(1),
+                          std::string(running ? "on" : "off") +
+                              (form == nullptr ? " (the toolbar form is not loaded)" : ""));
+}
+
 // The entries of the form's menus by name: the menu bar's two drop-downs, then each menu's
 // entries top to bottom (positions 2 and 7 of the File menu are unnamed separators).
 struct FormEntry {
@@ -373,6 +395,7 @@ void AddBandCommands(CommandTable& table) {
   table.expectations["redraws"] = ExpectRedraws;
   table.expectations["count"] = ExpectCount;
   table.expectations["caption"] = ExpectCaption;
+  table.expectations["timer"] = ExpectTimer;
 }
 
 }  // namespace host

@@ -13,6 +13,7 @@
 //   unless the host made the calls (HostCall).
 // - CreateToolbarEx, LoadIconA, ImageList_Create, ImageList_ReplaceIcon, ImageList_Destroy:
 //   which icon resource each image of the toolbars' image lists shows.
+// - SetTimer, KillTimer: which window timers of the DLL run.
 // Every other call goes to the system unchanged.
 #pragma once
 
@@ -68,5 +69,9 @@ int Redraws(HWND toolbar);
 // The icon resource ids of the images of `list`, in order: empty for no list, nothing for a
 // list the DLL did not make.
 std::optional<std::vector<int>> ImageListIcons(HIMAGELIST list);
+
+// True while the window timer `id` that the DLL set on `window` runs: set, not killed, and
+// the window still exists.
+bool TimerRunning(HWND window, UINT_PTR id);
 
 }  // namespace host::intercept

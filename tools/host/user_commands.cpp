@@ -17,7 +17,7 @@
 // the band's timers fire during `wait`, not inside a mouse command.
 //
 // The toolbar form's timers and the time of day belong to the DLL and to the machine:
-// `timer`, `clock` and `expect timer` are read and reported as skipped.
+// `timer` and `clock` are read and reported as skipped.
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -518,18 +518,6 @@ Status Clock(Session&, const Args& args) {
       "alone");
 }
 
-Status ExpectTimer(Session&, const Args& args) {
-  if (Status check = args.Check(2, 2); !check.ok()) return check;
-  if (!IsFormTimer(args.Text(0)) && args.Text(0) != "SettingsPoll")
-    return args.Error("unknown timer " + Quote(args.Text(0)) +
-                      " (Timer1, Timer2, Timer3 or SettingsPoll)");
-  bool on = false;
-  if (Status choice = Choice(args, 1, "on", "off", &on); !choice.ok()) return choice;
-  return Status::Skipped(
-      "expect timer: whether the DLL's timers run cannot be seen from "
-      "outside it");
-}
-
 }  // namespace
 
 bool ResetMouse(std::string* error) {
@@ -596,7 +584,6 @@ void AddUserCommands(CommandTable& table) {
   table.commands["click"] = Click;
   table.commands["timer"] = Timer;
   table.commands["clock"] = Clock;
-  table.expectations["timer"] = ExpectTimer;
 }
 
 }  // namespace host
