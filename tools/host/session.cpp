@@ -49,22 +49,6 @@ LONG CALLBACK WatchWrites(EXCEPTION_POINTERS* info) {
   return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-VARIANT BoolArg(bool value) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BOOL;
-  v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-  return v;
-}
-
-VARIANT BoolRef(VARIANT_BOOL* where) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BYREF | VT_BOOL;
-  v.pboolVal = where;
-  return v;
-}
-
 }  // namespace
 
 const char* OutcomeName(PopupOutcome outcome) {
@@ -203,7 +187,8 @@ scenario::Status Session::Open(bool with_browser) {
 void Session::RaiseClosing(Window& window) {
   if (window.browser == nullptr) return;
   VARIANT_BOOL cancel = VARIANT_FALSE;
-  window.browser->Fire(DISPID_WINDOWCLOSING, {BoolArg(false), BoolRef(&cancel)});
+  window.browser->Fire(DISPID_WINDOWCLOSING,
+                       {comfakes::Bool(false), comfakes::ByRef(VT_BOOL, &cancel)});
   Pump();
 }
 
@@ -246,11 +231,8 @@ PopupOutcome Session::RaisePopup(Browser& browser) {
   g_watched_page = page;
   g_written = false;
   IDispatch* new_window = nullptr;
-  VARIANT window_arg;
-  VariantInit(&window_arg);
-  window_arg.vt = VT_BYREF | VT_DISPATCH;
-  window_arg.ppdispVal = &new_window;
-  browser.Fire(DISPID_NEWWINDOW2, {window_arg, BoolRef(cancel)});
+  browser.Fire(DISPID_NEWWINDOW2,
+               {comfakes::ByRef(VT_DISPATCH, &new_window), comfakes::ByRef(VT_BOOL, cancel)});
   g_watched_page = nullptr;
   if (handler != nullptr) RemoveVectoredExceptionHandler(handler);
   const bool value = *cancel != VARIANT_FALSE;

@@ -5,6 +5,7 @@
 #include "lexer.h"
 #include "machine.h"
 #include "platform/escape_bytes.h"
+#include "platform/message_box_buttons.h"
 #include "store/mod_reg.h"
 #include "store/settings.h"
 #include "store/site_list.h"
@@ -66,28 +67,6 @@ bool ParseMask(const std::string& text, std::uint32_t* mask) {
   }
   if (!text.empty() && text[0] == '-') return false;
   return ParseDword(text, mask);
-}
-
-// The buttons of a message box, left to right; none for a type that has no buttons.
-std::vector<int> Buttons(UINT type) {
-  switch (type & MB_TYPEMASK) {
-    case MB_OK:
-      return {IDOK};
-    case MB_OKCANCEL:
-      return {IDOK, IDCANCEL};
-    case MB_ABORTRETRYIGNORE:
-      return {IDABORT, IDRETRY, IDIGNORE};
-    case MB_YESNOCANCEL:
-      return {IDYES, IDNO, IDCANCEL};
-    case MB_YESNO:
-      return {IDYES, IDNO};
-    case MB_RETRYCANCEL:
-      return {IDRETRY, IDCANCEL};
-    case MB_CANCELTRYCONTINUE:
-      return {IDCANCEL, IDTRYAGAIN, IDCONTINUE};
-    default:
-      return {};
-  }
 }
 
 // The icon of a message box by its type's icon bits.
@@ -296,7 +275,7 @@ Status ExpectMenu(const Args& args, int shown, const std::vector<std::string>& l
 // --- message boxes ---
 
 int MessageBoxAnswer(UINT type) {
-  const std::vector<int> buttons = Buttons(type);
+  const std::vector<int> buttons = tarnivo::MessageBoxButtons(type);
   if (buttons.empty()) return 0;
   const std::size_t preferred = (type & MB_DEFMASK) >> 8;
   return buttons[preferred < buttons.size() ? preferred : 0];

@@ -21,6 +21,7 @@
 #include "platform/linux/backend.h"
 #include "platform/linux/backend_internal.h"
 #include "platform/linux/win32_api.h"
+#include "platform/message_box_buttons.h"
 
 namespace {
 
@@ -107,28 +108,6 @@ bool CanChoose(HMENU menu, UINT id, int depth) {
     if (item.id == id) return true;
   }
   return false;
-}
-
-// The buttons of a message box, left to right; none for a type that has no buttons.
-std::vector<int> Buttons(UINT type) {
-  switch (type & MB_TYPEMASK) {
-    case MB_OK:
-      return {IDOK};
-    case MB_OKCANCEL:
-      return {IDOK, IDCANCEL};
-    case MB_ABORTRETRYIGNORE:
-      return {IDABORT, IDRETRY, IDIGNORE};
-    case MB_YESNOCANCEL:
-      return {IDYES, IDNO, IDCANCEL};
-    case MB_YESNO:
-      return {IDYES, IDNO};
-    case MB_RETRYCANCEL:
-      return {IDRETRY, IDCANCEL};
-    case MB_CANCELTRYCONTINUE:
-      return {IDCANCEL, IDTRYAGAIN, IDCONTINUE};
-    default:
-      return {};
-  }
 }
 
 std::string ShownLine(int x, int y, const std::vector<std::string>& captions, UINT choice) {
@@ -238,7 +217,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  const std::vector<int> buttons = Buttons(uType);
+  const std::vector<int> buttons = tarnivo::MessageBoxButtons(uType);
   if (buttons.empty()) {
     SetLastError(kErrorInvalidMessageBoxStyle);
     return 0;
