@@ -1,5 +1,6 @@
 // The browser host interface over COM: automation objects by name, value conversions, the
 // page's and the browser's events through connection points, the site.
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -194,6 +195,18 @@ TEST(VariantConversion, ReadsEveryKindTheHostNeeds) {
   VariantInit(&wide);
   wide.vt = VT_R8;
   wide.dblVal = 1.5;
+  VARIANT even;
+  VariantInit(&even);
+  even.vt = VT_R4;
+  even.fltVal = 4477.5f;
+  VARIANT notNumber;
+  VariantInit(&notNumber);
+  notNumber.vt = VT_R8;
+  notNumber.dblVal = std::nan("");
+  VARIANT tooBig;
+  VariantInit(&tooBig);
+  tooBig.vt = VT_R8;
+  tooBig.dblVal = 3e9;
   VARIANT big;
   VariantInit(&big);
   big.vt = VT_UI4;
@@ -217,7 +230,10 @@ TEST(VariantConversion, ReadsEveryKindTheHostNeeds) {
       {"VT_EMPTY", empty, true, Kind::Empty, 0},
       {"VT_UI4 above 32-bit signed", big, false, Kind::Empty, 0},
       {"VT_I8 outside 32 bits", huge, false, Kind::Empty, 0},
-      {"VT_R8", wide, false, Kind::Empty, 0},
+      {"VT_R8 half rounds to even", wide, true, Kind::Int, 2},
+      {"VT_R4 half rounds to even", even, true, Kind::Int, 4478},
+      {"VT_R8 not a number", notNumber, false, Kind::Empty, 0},
+      {"VT_R8 outside 32 bits", tooBig, false, Kind::Empty, 0},
       {"null reference", badRef, false, Kind::Empty, 0},
   };
   for (const Case& c : cases) {

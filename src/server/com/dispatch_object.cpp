@@ -1,5 +1,6 @@
 #include "server/com/dispatch_object.h"
 
+#include <cmath>
 #include <climits>
 
 #include <olectl.h>  // the stock event identifiers mshtmdid.h refers to
@@ -37,6 +38,17 @@ void ClearExcepInfo(EXCEPINFO& info) {
 bool NumberFrom(LONGLONG number, host::Value* out) {
   if (number < INT_MIN || number > INT_MAX) return false;
   *out = host::Value::Of(static_cast<std::int32_t>(number));
+  return true;
+}
+
+// A floating-point number (a form's twips, say) as a whole number, halves to even as
+// conversions to a whole number round; none outside 32 bits or not a number at all.
+bool RealFrom(double number, host::Value* out) {
+  if (!(number >= static_cast<double>(INT_MIN) - 0.5 && number <= static_cast<double>(INT_MAX)))
+    return false;
+  const double whole = std::nearbyint(number);
+  if (whole < static_cast<double>(INT_MIN) || whole > static_cast<double>(INT_MAX)) return false;
+  *out = host::Value::Of(static_cast<std::int32_t>(whole));
   return true;
 }
 
@@ -228,6 +240,10 @@ bool ValueAt(const VARIANT& variant, host::Value* out, int depth) {
       return NumberFrom(byRef ? *variant.pllVal : variant.llVal, out);
     case VT_UI8:
       return UnsignedFrom(byRef ? *variant.pullVal : variant.ullVal, out);
+    case VT_R4:
+      return RealFrom(byRef ? *variant.pfltVal : variant.fltVal, out);
+    case VT_R8:
+      return RealFrom(byRef ? *variant.pdblVal : variant.dblVal, out);
     case VT_DISPATCH:
       return ObjectFrom(byRef ? *variant.ppdispVal : variant.pdispVal, out);
     case VT_UNKNOWN:
