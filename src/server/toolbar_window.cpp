@@ -1,7 +1,6 @@
 // The band's visible window: a common-controls toolbar with three buttons on the toolbar
 // form's window, its icon sets, its buttons' commands and the drop-down menus.
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -14,6 +13,7 @@
 #include "server/module.h"
 #include "server/toolbar.h"
 #include "store/settings.h"
+#include "store/site_list.h"
 #include "store/text_number.h"
 #include "ui/controls/mod_subclass.h"
 #include "ui/toolbar/frm_toolbar.h"
@@ -77,30 +77,12 @@ TwipsPerPixel ScreenTwipsPerPixel() {
   return twips;
 }
 
-// A whole number as a form takes it: rounded to the nearest (halves to even); none when
-// it does not fit in 32 bits.
-std::optional<std::int32_t> WholeNumber(double value) {
-  const double rounded = std::nearbyint(value);
-  if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
-        rounded <= std::numeric_limits<std::int32_t>::max())) {
-    return std::nullopt;
-  }
-  return static_cast<std::int32_t>(rounded);
-}
-
 // A position in twips, held within 32 bits.
 host::Value Twips(double twips) {
   const double held =
       std::min(std::max(twips, static_cast<double>(std::numeric_limits<std::int32_t>::min())),
                static_cast<double>(std::numeric_limits<std::int32_t>::max()));
-  return host::Value::Of(WholeNumber(held).value_or(0));
-}
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
+  return host::Value::Of(RoundToInt32(held).value_or(0));
 }
 
 // Runs one step of a form operation; a step that fails leaves the next ones to run.
@@ -262,7 +244,7 @@ void CToolbar::ShowForm(const host::ObjectPtr& frm) {
   std::string name;
   Guarded([&] {
     std::string text;
-    if (host::GetTextProperty(*form, "Name", &text)) name = LowerAscii(text);
+    if (host::GetTextProperty(*form, "Name", &text)) name = FoldCase(text);
   });
 
   // The level dialog opens at the current level; a level that is no number leaves its
@@ -271,7 +253,7 @@ void CToolbar::ShowForm(const host::ObjectPtr& frm) {
     Guarded([&] {
       const std::optional<double> level = TextAsNumber(Shared().BlockLevel);
       if (!level) return;
-      const std::optional<std::int32_t> value = WholeNumber(*level);
+      const std::optional<std::int32_t> value = RoundToInt32(*level);
       if (!value) return;
       if (host::ObjectPtr slider = host::GetObjectProperty(*form, "Slider1")) {
         slider->Put("value", host::Value::Of(*value));

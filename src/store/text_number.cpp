@@ -1,6 +1,8 @@
 #include "store/text_number.h"
 
+#include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace tarnivo {
 
@@ -38,6 +40,15 @@ std::optional<double> TextAsNumber(const std::string& text) {
   }
   if (!digits || i != end) return std::nullopt;
   return negative ? -value : value;
+}
+
+std::optional<std::int32_t> RoundToInt32(double value) {
+  const double rounded = std::nearbyint(value);
+  if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+        rounded <= std::numeric_limits<std::int32_t>::max())) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(rounded);
 }
 
 }  // namespace tarnivo

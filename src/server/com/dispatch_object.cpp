@@ -1,6 +1,5 @@
 #include "server/com/dispatch_object.h"
 
-#include <cmath>
 #include <climits>
 
 #include <olectl.h>  // the stock event identifiers mshtmdid.h refers to
@@ -8,6 +7,7 @@
 
 #include "server/com/event_sink.h"
 #include "server/com/text.h"
+#include "store/text_number.h"
 
 namespace tarnivo::com {
 
@@ -41,14 +41,12 @@ bool NumberFrom(LONGLONG number, host::Value* out) {
   return true;
 }
 
-// A floating-point number (a form's twips, say) as a whole number, halves to even as
-// conversions to a whole number round; none outside 32 bits or not a number at all.
+// A floating-point number (a form's twips, say) as a whole number, halves to even; none
+// outside 32 bits or not a number at all.
 bool RealFrom(double number, host::Value* out) {
-  if (!(number >= static_cast<double>(INT_MIN) - 0.5 && number <= static_cast<double>(INT_MAX)))
-    return false;
-  const double whole = std::nearbyint(number);
-  if (whole < static_cast<double>(INT_MIN) || whole > static_cast<double>(INT_MAX)) return false;
-  *out = host::Value::Of(static_cast<std::int32_t>(whole));
+  const std::optional<std::int32_t> whole = RoundToInt32(number);
+  if (!whole) return false;
+  *out = host::Value::Of(*whole);
   return true;
 }
 
