@@ -27,22 +27,13 @@ using scenario::Status;
 // The band info the host last asked for. Each scenario file runs in a process of its own.
 std::optional<scenario::BandInfo> g_last_band_info;
 
-// One of the band's interfaces (a reference the caller releases), or null.
-template <typename Interface>
-Interface* Query(IUnknown* band, REFIID iid) {
-  Interface* out = nullptr;
-  if (FAILED(band->QueryInterface(iid, reinterpret_cast<void**>(&out)))) return nullptr;
-  return out;
-}
-
 // The band's window, its toolbar, as IOleWindow gives it; null before the band is sited
 // and after it is closed.
 HWND ToolbarOf(const Window& window) {
-  IOleWindow* ole_window = Query<IOleWindow>(window.band, IID_IOleWindow);
-  if (ole_window == nullptr) return nullptr;
+  const auto ole_window = Query<IOleWindow>(window.band, IID_IOleWindow);
+  if (!ole_window) return nullptr;
   HWND toolbar = nullptr;
   if (FAILED(ole_window->GetWindow(&toolbar))) toolbar = nullptr;
-  ole_window->Release();
   return toolbar != nullptr && IsWindow(toolbar) ? toolbar : nullptr;
 }
 
@@ -133,14 +124,12 @@ Status Show(Session& session, const Args& args) {
   if (Status choice = Choice(args, 0, "yes", "no", &show); !choice.ok()) return choice;
   Window* window = nullptr;
   if (Status need = session.NeedWindow(args.What(), &window); !need.ok()) return need;
-  IDockingWindow* docking = Query<IDockingWindow>(window->band, IID_IDockingWindow);
-  if (docking == nullptr)
-    return Status::Failure(args.What() + ": the band does not answer IDockingWindow");
+  const auto docking = Query<IDockingWindow>(window->band, IID_IDockingWindow);
+  if (!docking) return Status::Failure(args.What() + ": the band does not answer IDockingWindow");
   {
     intercept::HostCall host_call;
     docking->ShowDW(show ? TRUE : FALSE);
   }
-  docking->Release();
   Session::Pump();
   const HWND toolbar = ToolbarOf(*window);
   if (toolbar == nullptr)
@@ -156,14 +145,12 @@ Status BandInfo(Session& session, const Args& args) {
   if (Status read = scenario::ReadBandMask(args, &mask); !read.ok()) return read;
   Window* window = nullptr;
   if (Status need = session.NeedWindow(args.What(), &window); !need.ok()) return need;
-  IDeskBand* desk_band = Query<IDeskBand>(window->band, IID_IDeskBand);
-  if (desk_band == nullptr)
-    return Status::Failure(args.What() + ": the band does not answer IDeskBand");
+  const auto desk_band = Query<IDeskBand>(window->band, IID_IDeskBand);
+  if (!desk_band) return Status::Failure(args.What() + ": the band does not answer IDeskBand");
   // The host hands over a zeroed DESKBANDINFO: what the band does not fill stays 0.
   DESKBANDINFO answer{};
   answer.dwMask = mask;
   const HRESULT hr = desk_band->GetBandInfo(0, DBIF_VIEWMODE_NORMAL, &answer);
-  desk_band->Release();
   Session::Pump();
   if (FAILED(hr))
     return Status::Failure(args.What() + ": GetBandInfo failed (hr " + std::to_string(hr) + ")");
@@ -231,9 +218,8 @@ Status BandKey(Session& session, const Args& args) {
   if (Status read = scenario::ReadBandKey(args, &key); !read.ok()) return read;
   Window* window = nullptr;
   if (Status need = session.NeedWindow(args.What(), &window); !need.ok()) return need;
-  IInputObject* input = Query<IInputObject>(window->band, IID_IInputObject);
-  if (input == nullptr)
-    return Status::Failure(args.What() + ": the band does not answer IInputObject");
+  const auto input = Query<IInputObject>(window->band, IID_IInputObject);
+  if (!input) return Status::Failure(args.What() + ": the band does not answer IInputObject");
   MSG msg{};
   msg.hwnd = ToolbarOf(*window);
   msg.message = key.message;
@@ -246,7 +232,6 @@ Status BandKey(Session& session, const Args& args) {
     intercept::MenuChoice none(std::nullopt);
     input->TranslateAcceleratorIO(&msg);
   }
-  input->Release();
   Session::Pump();
   return Status::Ok();
 }

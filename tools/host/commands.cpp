@@ -246,10 +246,8 @@ Status ExpectScrollLock(Session&, const Args& args) {
 
 // A property of the band's default interface, read by name through its IDispatch.
 bool ReadBandProperty(IUnknown* band, const wchar_t* name, VARIANT* out) {
-  IDispatch* dispatch = nullptr;
-  if (FAILED(band->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))) ||
-      dispatch == nullptr)
-    return false;
+  const auto dispatch = Query<IDispatch>(band, IID_IDispatch);
+  if (!dispatch) return false;
   DISPID id = DISPID_UNKNOWN;
   auto* names = const_cast<LPOLESTR>(name);
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
@@ -257,7 +255,6 @@ bool ReadBandProperty(IUnknown* band, const wchar_t* name, VARIANT* out) {
       SUCCEEDED(dispatch->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id)) &&
       SUCCEEDED(dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
                                  out, nullptr, nullptr));
-  dispatch->Release();
   return ok;
 }
 

@@ -166,18 +166,9 @@ scenario::Status Session::Open(bool with_browser) {
     window->browser->SetReporter([this](const std::string& line) { Say(line); });
   }
   window->site = new Site(window->browser, window->frame);
-  IObjectWithSite* with_site = nullptr;
-  if (SUCCEEDED(window->band->QueryInterface(IID_IObjectWithSite,
-                                             reinterpret_cast<void**>(&with_site)))) {
+  if (auto with_site = Query<IObjectWithSite>(window->band, IID_IObjectWithSite))
     with_site->SetSite(window->site->Unknown());
-    with_site->Release();
-  }
-  IDockingWindow* docking = nullptr;
-  if (SUCCEEDED(
-          window->band->QueryInterface(IID_IDockingWindow, reinterpret_cast<void**>(&docking)))) {
-    docking->ShowDW(TRUE);
-    docking->Release();
-  }
+  if (auto docking = Query<IDockingWindow>(window->band, IID_IDockingWindow)) docking->ShowDW(TRUE);
   windows_.push_back(std::move(window));
   Pump();
   Say("window " + std::to_string(windows_.back()->number) + " opens");
@@ -196,18 +187,9 @@ void Session::CloseCurrent() {
   if (windows_.empty()) return;
   Window& window = *windows_.back();
   RaiseClosing(window);
-  IDockingWindow* docking = nullptr;
-  if (SUCCEEDED(
-          window.band->QueryInterface(IID_IDockingWindow, reinterpret_cast<void**>(&docking)))) {
-    docking->CloseDW(0);
-    docking->Release();
-  }
-  IObjectWithSite* with_site = nullptr;
-  if (SUCCEEDED(
-          window.band->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&with_site)))) {
+  if (auto docking = Query<IDockingWindow>(window.band, IID_IDockingWindow)) docking->CloseDW(0);
+  if (auto with_site = Query<IObjectWithSite>(window.band, IID_IObjectWithSite))
     with_site->SetSite(nullptr);
-    with_site->Release();
-  }
   window.band->Release();
   if (window.browser != nullptr) {
     window.browser->DisconnectAll();

@@ -30,6 +30,14 @@ class Server {
   IClassFactory* factory_ = nullptr;
 };
 
+// One of `object`'s interfaces, released when the reference goes; empty when it has none.
+template <typename Interface>
+comfakes::Ref<Interface> Query(IUnknown* object, REFIID iid) {
+  comfakes::Ref<Interface> out;
+  if (object == nullptr || FAILED(object->QueryInterface(iid, out.void_out()))) out.Reset();
+  return out;
+}
+
 // The browser frames the host opens stand at (0, 0) with this size.
 constexpr int kFrameWidth = 800;
 constexpr int kFrameHeight = 600;
