@@ -11,6 +11,7 @@
 
 #include "commands.h"
 #include "lexer.h"
+#include "page_checks.h"
 
 namespace host {
 namespace {
@@ -287,54 +288,26 @@ Status PageClick(Session& session, const Args& args) {
 // " in frame 0 frame 1" after a leading `in frame ...`, for messages.
 std::string Within() { return g_frame_document != nullptr ? " in " + g_frame_path : ""; }
 
-std::string Elements(std::size_t count, const char* what) {
-  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
-}
-
 Status ExpectScript(Session& session, const Args& args) {
-  if (Status check = args.Check(3, 3); !check.ok()) return check;
-  int index = 0;
-  if (!scenario::ParseCount(args.Text(0), &index))
-    return args.Error("a script number is expected, not " + Quote(args.Text(0)));
-  if (!args.Is(1, "text") && !args.Is(1, "src"))
-    return args.Error("expected text or src, not " + Quote(args.Text(1)));
+  scenario::ElementCheck check;
+  if (Status read = scenario::ReadScriptCheck(args, &check); !read.ok()) return read;
   PageObject* document = nullptr;
   if (Status target = TargetDocument(session, args, &document); !target.ok()) return target;
-  const std::string expected =
-      "script " + args.Text(0) + " " + args.Text(1) + " " + Quote(args.Text(2)) + Within();
-  const std::vector<FakeObject*> scripts = document->Scripts();
-  if (static_cast<std::size_t>(index) >= scripts.size())
-    return Status::Expected(expected, "no script " + args.Text(0) + " (the document has " +
-                                          Elements(scripts.size(), "script") + ")");
-  const FakeObject& script = *scripts[static_cast<std::size_t>(index)];
-  const std::string got = TextOf(script, args.Is(1, "text") ? L"text" : L"src");
-  if (got == args.Text(2)) return Status::Ok();
-  return Status::Expected(expected, Quote(got));
+  std::vector<std::string> texts;
+  for (const FakeObject* script : document->Scripts())
+    texts.push_back(TextOf(*script, check.field == "text" ? L"text" : L"src"));
+  return scenario::CompareScript(check, Within(), texts);
 }
 
 Status ExpectObject(Session& session, const Args& args) {
-  if (Status check = args.Check(3, 3, {"disabled"}); !check.ok()) return check;
-  int index = 0;
-  if (!scenario::ParseCount(args.Text(0), &index))
-    return args.Error("an object number is expected, not " + Quote(args.Text(0)));
-  if (!args.Is(1, "codebase")) return args.Error("expected codebase, not " + Quote(args.Text(1)));
-  const Word* disabled = args.Option("disabled");
-  if (disabled && disabled->text != "true" && disabled->text != "false")
-    return args.Error("disabled takes true or false, not " + Quote(disabled->text));
+  scenario::ElementCheck check;
+  if (Status read = scenario::ReadObjectCheck(args, &check); !read.ok()) return read;
   PageObject* document = nullptr;
   if (Status target = TargetDocument(session, args, &document); !target.ok()) return target;
-  std::string expected = "object " + args.Text(0) + " codebase " + Quote(args.Text(2));
-  if (disabled) expected += " disabled=" + disabled->text;
-  expected += Within();
-  const std::vector<FakeObject*> objects = document->Objects();
-  if (static_cast<std::size_t>(index) >= objects.size())
-    return Status::Expected(expected, "no object " + args.Text(0) + " (the document has " +
-                                          Elements(objects.size(), "object") + ")");
-  const FakeObject& object = *objects[static_cast<std::size_t>(index)];
-  const std::string code_base = TextOf(object, L"codeBase");
-  const std::string state = FlagOf(object, L"disabled") ? "true" : "false";
-  if (code_base == args.Text(2) && (!disabled || disabled->text == state)) return Status::Ok();
-  return Status::Expected(expected, "codebase " + Quote(code_base) + " disabled=" + state);
+  std::vector<scenario::ObjectSeen> objects;
+  for (const FakeObject* object : document->Objects())
+    objects.push_back({TextOf(*object, L"codeBase"), FlagOf(*object, L"disabled")});
+  return scenario::CompareObject(check, Within(), objects);
 }
 
 }  // namespace

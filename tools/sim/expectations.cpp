@@ -5,6 +5,7 @@
 #include "band_checks.h"
 #include "commands.h"
 #include "machine.h"
+#include "page_checks.h"
 #include "platform/linux/backend.h"
 #include "platform/win32.h"
 #include "state.h"
@@ -181,54 +182,25 @@ std::string Within(const Session& session) {
   return session.frame_document ? " in " + session.frame_path : "";
 }
 
-std::string Elements(std::size_t count, const char* what) {
-  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
-}
-
 Status Script(Session& session, const Args& args) {
-  if (Status check = args.Check(3, 3); !check.ok()) return check;
-  int index = 0;
-  if (!ParseCount(args.Text(0), &index))
-    return args.Error("a script number is expected, not " + Quote(args.Text(0)));
-  if (!args.Is(1, "text") && !args.Is(1, "src"))
-    return args.Error("expected text or src, not " + Quote(args.Text(1)));
+  scenario::ElementCheck check;
+  if (Status read = scenario::ReadScriptCheck(args, &check); !read.ok()) return read;
   std::shared_ptr<tarnivo::sim::SimDocument> document;
   if (Status target = TargetDocument(session, args, &document); !target.ok()) return target;
-  const std::string expected =
-      "script " + args.Text(0) + " " + args.Text(1) + " " + Quote(args.Text(2)) + Within(session);
-  const auto scripts = document->Scripts();
-  if (static_cast<std::size_t>(index) >= scripts.size())
-    return Status::Expected(expected, "no script " + args.Text(0) + " (the document has " +
-                                          Elements(scripts.size(), "script") + ")");
-  const auto& script = *scripts[static_cast<std::size_t>(index)];
-  const std::string got = script.Text(args.Text(1));
-  if (got == args.Text(2)) return Status::Ok();
-  return Status::Expected(expected, Quote(got));
+  std::vector<std::string> texts;
+  for (const auto& script : document->Scripts()) texts.push_back(script->Text(check.field));
+  return scenario::CompareScript(check, Within(session), texts);
 }
 
 Status Object(Session& session, const Args& args) {
-  if (Status check = args.Check(3, 3, {"disabled"}); !check.ok()) return check;
-  int index = 0;
-  if (!ParseCount(args.Text(0), &index))
-    return args.Error("an object number is expected, not " + Quote(args.Text(0)));
-  if (!args.Is(1, "codebase")) return args.Error("expected codebase, not " + Quote(args.Text(1)));
-  const Word* disabled = args.Option("disabled");
-  if (disabled && disabled->text != "true" && disabled->text != "false")
-    return args.Error("disabled takes true or false, not " + Quote(disabled->text));
+  scenario::ElementCheck check;
+  if (Status read = scenario::ReadObjectCheck(args, &check); !read.ok()) return read;
   std::shared_ptr<tarnivo::sim::SimDocument> document;
   if (Status target = TargetDocument(session, args, &document); !target.ok()) return target;
-  std::string expected = "object " + args.Text(0) + " codebase " + Quote(args.Text(2));
-  if (disabled) expected += " disabled=" + disabled->text;
-  expected += Within(session);
-  const auto objects = document->Objects();
-  if (static_cast<std::size_t>(index) >= objects.size())
-    return Status::Expected(expected, "no object " + args.Text(0) + " (the document has " +
-                                          Elements(objects.size(), "object") + ")");
-  const auto& object = *objects[static_cast<std::size_t>(index)];
-  const std::string code_base = object.Text("codeBase");
-  const std::string state = object.Flag("disabled") ? "true" : "false";
-  if (code_base == args.Text(2) && (!disabled || disabled->text == state)) return Status::Ok();
-  return Status::Expected(expected, "codebase " + Quote(code_base) + " disabled=" + state);
+  std::vector<scenario::ObjectSeen> objects;
+  for (const auto& object : document->Objects())
+    objects.push_back({object->Text("codeBase"), object->Flag("disabled")});
+  return scenario::CompareObject(check, Within(session), objects);
 }
 
 Status Caption(Session&, const Args& args) {
