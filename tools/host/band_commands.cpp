@@ -353,8 +353,8 @@ Status ExpectCaption(Session&, const Args& args) {
   const std::string expected = "caption " + name + " " + Quote(args.Text(1));
   HMENU menu = GetMenu(form);
   if (menu != nullptr && entry->menu >= 0) menu = GetSubMenu(menu, entry->menu);
-  const std::vector<scenario::MenuEntry> entries =
-      menu != nullptr ? scenario::ReadMenu(menu) : std::vector<scenario::MenuEntry>();
+  const std::vector<tarnivo::MenuEntry> entries =
+      menu != nullptr ? tarnivo::ReadMenu(menu) : std::vector<tarnivo::MenuEntry>();
   const auto position = static_cast<std::size_t>(entry->position);
   if (position >= entries.size())
     return Status::Expected(expected, "no such entry on the toolbar form's menus");

@@ -10,7 +10,7 @@
 namespace host::intercept {
 namespace {
 
-using scenario::MessageBoxSeen;
+using tarnivo::MessageBoxSeen;
 
 struct Toolbar {
   bool hidden = false;  // the band hid it and has not shown it again yet
@@ -79,14 +79,14 @@ int WINAPI OnMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   box.text = text != nullptr ? text : "";
   box.caption = caption != nullptr ? caption : "Error";
   box.type = type;
-  box.answer = scenario::MessageBoxAnswer(type);
+  box.answer = tarnivo::MessageBoxAnswer(type);
   if (box.answer == 0) {
     SetLastError(ERROR_INVALID_MSGBOX_STYLE);
     return 0;
   }
   ++Seen().boxes;
   Seen().last_box = box;
-  Report(scenario::MessageBoxLine(box));
+  Report(tarnivo::MessageBoxLine(box));
   return box.answer;
 }
 
@@ -115,7 +115,7 @@ BOOL ShowMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
     }
     return FALSE;
   }
-  const std::vector<std::string> captions = scenario::MenuCaptions(menu);
+  const std::vector<std::string> captions = tarnivo::MenuCaptions(menu);
   State& seen = Seen();
   seen.last_menu = captions;
   ++seen.menus;
@@ -126,12 +126,12 @@ BOOL ShowMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
       choice = *id;
     }
   }
-  if (choice != 0 && !scenario::CanChooseCommand(menu, choice)) {
+  if (choice != 0 && !tarnivo::CanChooseCommand(menu, choice)) {
     Report("menu choice " + std::to_string(choice) +
            " names no item that can be chosen: nothing chosen");
     choice = 0;
   }
-  Report(scenario::MenuShownLine(x, y, captions, choice));
+  Report(tarnivo::MenuShownLine(x, y, captions, choice));
   if (notify) {
     SendMessageA(owner, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
     SendMessageA(owner, WM_EXITMENULOOP, TRUE, 0);

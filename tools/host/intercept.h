@@ -38,7 +38,7 @@ void SetObserver(std::function<void(const std::string&)> observer);
 
 int Beeps();
 int MessageBoxes();
-scenario::MessageBoxSeen LastMessageBox();
+tarnivo::MessageBoxSeen LastMessageBox();
 int MenusShown();
 std::vector<std::string> LastMenu();
 

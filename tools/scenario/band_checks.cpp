@@ -1,11 +1,7 @@
 #include "band_checks.h"
 
-#include <cstdio>
-
 #include "lexer.h"
 #include "machine.h"
-#include "platform/escape_bytes.h"
-#include "platform/message_box_buttons.h"
 #include "store/mod_reg.h"
 #include "store/settings.h"
 #include "store/site_list.h"
@@ -15,8 +11,6 @@ namespace {
 
 // The most words an expectation takes: as many as a whole list holds, and one more.
 constexpr std::size_t kMostWords = tarnivo::SiteList::kMaxEntries + 1u;
-// Submenus nested deeper than this are not searched.
-constexpr int kMostDepth = 64;
 // The icon bits of a message box's type.
 constexpr UINT kIconMask = 0xF0;
 
@@ -26,12 +20,6 @@ constexpr LPARAM kRepeatOnce = 1;
 constexpr LPARAM kAltHeld = LPARAM{1} << 29;
 constexpr LPARAM kWasDown = LPARAM{1} << 30;
 constexpr LPARAM kGoingUp = static_cast<LPARAM>(std::uint32_t{1} << 31);
-
-// A text in a -v line, as the Linux back end reports it: quoted, every byte from 0x80 up
-// escaped too.
-std::string Reported(const std::string& text) {
-  return "\"" + tarnivo::EscapeBytes(text, false) + "\"";
-}
 
 std::string Pair(std::int32_t x, std::int32_t y) {
   return std::to_string(x) + "," + std::to_string(y);
@@ -85,45 +73,6 @@ std::string IconName(UINT type) {
     default:
       return std::to_string(type & kIconMask);
   }
-}
-
-bool ReadEntry(HMENU menu, int position, MenuEntry* entry) {
-  const UINT at = static_cast<UINT>(position);
-  MENUITEMINFOA info{};
-  info.cbSize = sizeof info;
-  info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
-  if (!GetMenuItemInfoA(menu, at, TRUE, &info)) return false;
-  entry->id = info.wID;
-  entry->separator = (info.fType & MFT_SEPARATOR) != 0;
-  entry->submenu = info.hSubMenu;
-  entry->checked = (info.fState & MFS_CHECKED) != 0;
-  entry->disabled = (info.fState & (MF_GRAYED | MF_DISABLED)) != 0;
-  entry->caption.clear();
-  if (info.cch > 0 && !entry->separator) {
-    std::vector<char> buffer(info.cch + 1);
-    MENUITEMINFOA text{};
-    text.cbSize = sizeof text;
-    text.fMask = MIIM_STRING;
-    text.dwTypeData = buffer.data();
-    text.cch = static_cast<UINT>(buffer.size());
-    if (GetMenuItemInfoA(menu, at, TRUE, &text)) entry->caption.assign(buffer.data(), text.cch);
-  }
-  return true;
-}
-
-bool CanChoose(HMENU menu, UINT id, int depth) {
-  if (depth > kMostDepth) return false;
-  const int count = GetMenuItemCount(menu);
-  for (int position = 0; position < count; ++position) {
-    MenuEntry entry;
-    if (!ReadEntry(menu, position, &entry)) continue;
-    if (entry.submenu != nullptr) {
-      if (CanChoose(entry.submenu, id, depth + 1)) return true;
-      continue;
-    }
-    if (!entry.separator && !entry.disabled && entry.id == id) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -215,43 +164,17 @@ Status ReadBandKey(const Args& args, KeyMessage* key) {
 
 // --- menus ---
 
-std::vector<MenuEntry> ReadMenu(HMENU menu) {
-  std::vector<MenuEntry> entries;
-  const int count = GetMenuItemCount(menu);
-  for (int position = 0; position < count; ++position) {
-    MenuEntry entry;
-    if (ReadEntry(menu, position, &entry)) entries.push_back(std::move(entry));
-  }
-  return entries;
-}
-
-std::vector<std::string> MenuCaptions(HMENU menu) {
-  std::vector<std::string> captions;
-  for (const MenuEntry& entry : ReadMenu(menu))
-    captions.push_back(entry.separator ? "-" : entry.caption + (entry.checked ? " [x]" : ""));
-  return captions;
-}
-
 std::optional<UINT> FindMenuCommand(HMENU menu, const std::string& caption) {
-  for (const MenuEntry& entry : ReadMenu(menu))
+  for (const tarnivo::MenuEntry& entry : tarnivo::ReadMenu(menu))
     if (!entry.separator && entry.submenu == nullptr && entry.caption == caption) return entry.id;
   return std::nullopt;
 }
-
-bool CanChooseCommand(HMENU menu, UINT id) { return CanChoose(menu, id, 0); }
 
 std::string CaptionsText(const std::vector<std::string>& captions) {
   std::string text;
   for (const std::string& caption : captions)
     text += (text.empty() ? "" : " ") + (caption == "-" ? caption : Quote(caption));
   return text;
-}
-
-std::string MenuShownLine(int x, int y, const std::vector<std::string>& captions, UINT choice) {
-  std::string line = "menu at " + std::to_string(x) + "," + std::to_string(y) + ":";
-  for (const std::string& caption : captions)
-    line += " " + (caption == "-" ? caption : Reported(caption));
-  return line + (choice != 0 ? " -> " + std::to_string(choice) : " -> none");
 }
 
 Status ChoiceMissed(const Args& args, const std::string& caption, bool menu_dropped,
@@ -274,21 +197,7 @@ Status ExpectMenu(const Args& args, int shown, const std::vector<std::string>& l
 
 // --- message boxes ---
 
-int MessageBoxAnswer(UINT type) {
-  const std::vector<int> buttons = tarnivo::MessageBoxButtons(type);
-  if (buttons.empty()) return 0;
-  const std::size_t preferred = (type & MB_DEFMASK) >> 8;
-  return buttons[preferred < buttons.size() ? preferred : 0];
-}
-
-std::string MessageBoxLine(const MessageBoxSeen& box) {
-  char type[16];
-  std::snprintf(type, sizeof type, "0x%X", box.type);
-  return "message box " + Reported(box.text) + " title " + Reported(box.caption) + " type " + type +
-         " -> " + std::to_string(box.answer);
-}
-
-Status ExpectMsgBox(const Args& args, int count, const MessageBoxSeen& last) {
+Status ExpectMsgBox(const Args& args, int count, const tarnivo::MessageBoxSeen& last) {
   if (Status check = args.Check(1, 1, {"title", "icon"}); !check.ok()) return check;
   const Word* title = args.Option("title");
   const Word* icon = args.Option("icon");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "args.h"
+#include "platform/popups_seen.h"
 #include "platform/win32.h"
 #include "status.h"
 
@@ -54,34 +55,12 @@ Status ReadBandKey(const Args& args, KeyMessage* key);
 
 // --- menus ---
 
-// One entry of a menu, as GetMenuItemInfoA tells it.
-struct MenuEntry {
-  std::string caption;
-  UINT id = 0;
-  bool separator = false;
-  HMENU submenu = nullptr;
-  bool checked = false;
-  bool disabled = false;  // grayed or disabled
-};
-std::vector<MenuEntry> ReadMenu(HMENU menu);
-
-// The captions as a reader of the menu sees them, top to bottom: "-" for a separator,
-// " [x]" after a checked entry.
-std::vector<std::string> MenuCaptions(HMENU menu);
-
 // The command id of the first entry captioned exactly `caption` that is neither a
 // separator nor a submenu (whether it can be chosen or not); nothing when there is none.
 std::optional<UINT> FindMenuCommand(HMENU menu, const std::string& caption);
 
-// True when `id` names an entry of the menu or its submenus that a user can choose: a
-// command entry, neither a separator nor grayed nor disabled.
-bool CanChooseCommand(HMENU menu, UINT id);
-
 // Captions as messages write them: `-` alone, others quoted.
 std::string CaptionsText(const std::vector<std::string>& captions);
-
-// The -v line of a menu shown: `menu at X,Y: "A" - "B" -> 1001` (or `-> none`).
-std::string MenuShownLine(int x, int y, const std::vector<std::string>& captions, UINT choice);
 
 // The failure of `dropdown N choose="CAPTION"` when nothing was chosen: no menu dropped, or
 // the menu that dropped (`last`) has no such entry.
@@ -93,23 +72,8 @@ Status ExpectMenu(const Args& args, int shown, const std::vector<std::string>& l
 
 // --- message boxes ---
 
-// A message box as the system asked for it, and the button that answered it.
-struct MessageBoxSeen {
-  std::string text;
-  std::string caption;  // "Error" when none was given
-  UINT type = 0;
-  int answer = 0;
-};
-
-// The button a box of `type` is answered with at once: its default button (the first when
-// the default names none); 0 for a type that has no buttons.
-int MessageBoxAnswer(UINT type);
-
-// The -v line of a message box: `message box "TEXT" title "T" type 0x30 -> 1`.
-std::string MessageBoxLine(const MessageBoxSeen& box);
-
 // `expect msgbox "TEXT" [title="T"] [icon=exclamation]` against the last of `count` boxes.
-Status ExpectMsgBox(const Args& args, int count, const MessageBoxSeen& last);
+Status ExpectMsgBox(const Args& args, int count, const tarnivo::MessageBoxSeen& last);
 
 // --- counts, images, the stored count ---
 

@@ -220,13 +220,7 @@ Status Menu(Session&, const Args& args) {
 }
 
 Status MsgBox(Session&, const Args& args) {
-  const backend::MessageBoxShown box = backend::LastMessageBox();
-  MessageBoxSeen last;
-  last.text = box.text;
-  last.caption = box.caption;
-  last.type = box.type;
-  last.answer = box.answer;
-  return ExpectMsgBox(args, backend::MessageBoxes(), last);
+  return ExpectMsgBox(args, backend::MessageBoxes(), backend::LastMessageBox());
 }
 
 Status MsgBoxes(Session&, const Args& args) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/linux/win32_api.h"
+#include "platform/popups_seen.h"
 
 namespace backend {
 
@@ -100,12 +101,8 @@ std::vector<std::string> LastMenuShown();
 int MenusShown();
 
 // A message box as MessageBoxA showed it, and the button it was answered with.
-struct MessageBoxShown {
-  std::string text;
-  std::string caption;  // "Error" when MessageBoxA had none
-  UINT type = 0;
-  int answer = 0;
-};
+// Its caption is "Error" when MessageBoxA had none.
+using MessageBoxShown = tarnivo::MessageBoxSeen;
 int MessageBoxes();
 // The last message box; all fields empty or 0 before the first.
 MessageBoxShown LastMessageBox();

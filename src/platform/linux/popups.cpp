@@ -21,11 +21,9 @@
 #include "platform/linux/backend.h"
 #include "platform/linux/backend_internal.h"
 #include "platform/linux/win32_api.h"
-#include "platform/message_box_buttons.h"
+#include "platform/popups_seen.h"
 
 namespace {
-
-constexpr int kMostDepth = 64;
 
 using Chooser = std::function<UINT(HMENU, int, int, UINT)>;
 
@@ -44,79 +42,6 @@ std::mutex g_mutex;
 Shown& State() {
   static auto* state = new Shown;
   return *state;
-}
-
-struct Item {
-  UINT type = 0;
-  UINT state = 0;
-  UINT id = 0;
-  HMENU submenu = nullptr;
-  std::string caption;
-};
-
-bool ReadItem(HMENU menu, int position, Item* item) {
-  MENUITEMINFOA info{};
-  info.cbSize = sizeof info;
-  info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
-  const UINT at = static_cast<UINT>(position);
-  if (!GetMenuItemInfoA(menu, at, TRUE, &info)) return false;
-  item->type = info.fType;
-  item->state = info.fState;
-  item->id = info.wID;
-  item->submenu = info.hSubMenu;
-  item->caption.clear();
-  if (info.cch > 0) {
-    std::vector<char> buffer(info.cch + 1);
-    info.fMask = MIIM_STRING;
-    info.dwTypeData = buffer.data();
-    info.cch = static_cast<UINT>(buffer.size());
-    if (GetMenuItemInfoA(menu, at, TRUE, &info)) item->caption.assign(buffer.data(), info.cch);
-  }
-  return true;
-}
-
-// The captions as a reader of the menu sees them: "-" for a separator, " [x]" after a
-// checked item.
-std::vector<std::string> Captions(HMENU menu) {
-  std::vector<std::string> captions;
-  const int count = GetMenuItemCount(menu);
-  for (int position = 0; position < count; ++position) {
-    Item item;
-    if (!ReadItem(menu, position, &item)) continue;
-    if (item.type & MFT_SEPARATOR) {
-      captions.push_back("-");
-    } else {
-      captions.push_back(item.caption + ((item.state & MFS_CHECKED) ? " [x]" : ""));
-    }
-  }
-  return captions;
-}
-
-// True when `id` names an item of the menu or its submenus that a user can choose: a
-// command item, neither a separator nor grayed nor disabled.
-bool CanChoose(HMENU menu, UINT id, int depth) {
-  if (depth > kMostDepth) return false;
-  const int count = GetMenuItemCount(menu);
-  for (int position = 0; position < count; ++position) {
-    Item item;
-    if (!ReadItem(menu, position, &item)) continue;
-    if (item.submenu != nullptr) {
-      if (CanChoose(item.submenu, id, depth + 1)) return true;
-      continue;
-    }
-    if ((item.type & MFT_SEPARATOR) || (item.state & (MF_GRAYED | MF_DISABLED))) continue;
-    if (item.id == id) return true;
-  }
-  return false;
-}
-
-std::string ShownLine(int x, int y, const std::vector<std::string>& captions, UINT choice) {
-  std::string line = "menu at " + std::to_string(x) + "," + std::to_string(y) + ":";
-  for (const std::string& caption : captions) {
-    line += caption == "-" ? " -" : " \"" + backend::EscapeBytes(caption) + "\"";
-  }
-  line += choice != 0 ? " -> " + std::to_string(choice) : " -> none";
-  return line;
 }
 
 }  // namespace
@@ -187,7 +112,7 @@ BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved
     return FALSE;
   }
 
-  std::vector<std::string> captions = Captions(hMenu);
+  std::vector<std::string> captions = tarnivo::MenuCaptions(hMenu);
   Chooser chooser;
   {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -196,12 +121,12 @@ BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved
     chooser = State().chooser;
   }
   UINT choice = chooser ? chooser(hMenu, x, y, uFlags) : 0;
-  if (choice != 0 && !CanChoose(hMenu, choice, 0)) {
+  if (choice != 0 && !tarnivo::CanChooseCommand(hMenu, choice)) {
     backend::internal::Report("menu choice " + std::to_string(choice) +
                               " names no item that can be chosen: nothing chosen");
     choice = 0;
   }
-  backend::internal::Report(ShownLine(x, y, captions, choice));
+  backend::internal::Report(tarnivo::MenuShownLine(x, y, captions, choice));
 
   if (notify) {
     SendMessageA(hWnd, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(hMenu), 0);
@@ -217,28 +142,21 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  const std::vector<int> buttons = tarnivo::MessageBoxButtons(uType);
-  if (buttons.empty()) {
+  backend::MessageBoxShown box;
+  box.answer = tarnivo::MessageBoxAnswer(uType);
+  if (box.answer == 0) {
     SetLastError(kErrorInvalidMessageBoxStyle);
     return 0;
   }
-  // A default button past the last one is the first.
-  const std::size_t preferred = (uType & MB_DEFMASK) >> 8;
-  backend::MessageBoxShown box;
   box.text = lpText != nullptr ? lpText : "";
   box.caption = lpCaption != nullptr ? lpCaption : "Error";
   box.type = uType;
-  box.answer = buttons[preferred < buttons.size() ? preferred : 0];
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     State().last_box = box;
     ++State().boxes;
   }
-  char type[16];
-  std::snprintf(type, sizeof type, "0x%X", uType);
-  backend::internal::Report("message box \"" + backend::EscapeBytes(box.text) + "\" title \"" +
-                            backend::EscapeBytes(box.caption) + "\" type " + type + " -> " +
-                            std::to_string(box.answer));
+  backend::internal::Report(tarnivo::MessageBoxLine(box));
   return box.answer;
 }
 

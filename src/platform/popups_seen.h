@@ -1,0 +1,58 @@
+// Message boxes and pop-up menus as a reader of the screen sees them: the buttons a box shows
+// and the one that answers it at once, the entries of a menu and which of them a user can
+// choose, and the one-line reports of both. Used by the Linux back end, which shows them to
+// nobody, and by the scenario runners, which watch the real ones.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+
+namespace tarnivo {
+
+// --- message boxes ---
+
+// A message box as the system was asked for it, and the button that answered it.
+struct MessageBoxSeen {
+  std::string text;
+  std::string caption;  // "Error" when none was given
+  UINT type = 0;
+  int answer = 0;
+};
+
+// The buttons of a message box, left to right; none for a type that has no buttons.
+std::vector<int> MessageBoxButtons(UINT type);
+
+// The button a box of `type` is answered with at once: its default button (the first when
+// the default names none); 0 for a type that has no buttons.
+int MessageBoxAnswer(UINT type);
+
+// `message box "TEXT" title "T" type 0x30 -> 1`
+std::string MessageBoxLine(const MessageBoxSeen& box);
+
+// --- pop-up menus ---
+
+// One entry of a menu, as GetMenuItemInfoA tells it.
+struct MenuEntry {
+  std::string caption;
+  UINT id = 0;
+  bool separator = false;
+  HMENU submenu = nullptr;
+  bool checked = false;
+  bool disabled = false;  // grayed or disabled
+};
+std::vector<MenuEntry> ReadMenu(HMENU menu);
+
+// The captions as a reader of the menu sees them, top to bottom: "-" for a separator,
+// " [x]" after a checked entry.
+std::vector<std::string> MenuCaptions(HMENU menu);
+
+// True when `id` names an entry of the menu or its submenus that a user can choose: a
+// command entry, neither a separator nor grayed nor disabled.
+bool CanChooseCommand(HMENU menu, UINT id);
+
+// `menu at X,Y: "A" - "B" -> 1001` (or `-> none`).
+std::string MenuShownLine(int x, int y, const std::vector<std::string>& captions, UINT choice);
+
+}  // namespace tarnivo
