@@ -120,4 +120,48 @@ std::string MenuShownLine(int x, int y, const std::vector<std::string>& captions
   return line + (choice != 0 ? " -> " + std::to_string(choice) : " -> none");
 }
 
+BOOL TrackUnseenMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const MenuChooser& choose,
+                     const std::function<void(const std::string&)>& report) {
+  if (GetMenuItemCount(menu) < 0) {
+    SetLastError(ERROR_INVALID_MENU_HANDLE);
+    return FALSE;
+  }
+  if (owner == nullptr || !IsWindow(owner)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  const bool notify = (flags & TPM_NONOTIFY) == 0;
+  if (notify) {
+    SendMessageA(owner, WM_ENTERMENULOOP, TRUE, 0);
+    SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+  }
+  // The owner may have filled the menu, or destroyed it, while it was being opened. A menu
+  // without items does not open.
+  if (GetMenuItemCount(menu) <= 0) {
+    if (notify) {
+      SendMessageA(owner, WM_EXITMENULOOP, TRUE, 0);
+      SendMessageA(owner, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    }
+    return FALSE;
+  }
+
+  const std::vector<std::string> captions = MenuCaptions(menu);
+  UINT choice = choose ? choose(menu, captions) : 0;
+  if (choice != 0 && !CanChooseCommand(menu, choice)) {
+    if (report)
+      report("menu choice " + std::to_string(choice) +
+             " names no item that can be chosen: nothing chosen");
+    choice = 0;
+  }
+  if (report) report(MenuShownLine(x, y, captions, choice));
+
+  if (notify) {
+    SendMessageA(owner, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    SendMessageA(owner, WM_EXITMENULOOP, TRUE, 0);
+  }
+  if (flags & TPM_RETURNCMD) return static_cast<BOOL>(choice);
+  if (choice != 0) PostMessageA(owner, WM_COMMAND, choice, 0);
+  return TRUE;
+}
+
 }  // namespace tarnivo

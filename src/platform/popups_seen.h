@@ -4,6 +4,7 @@
 // nobody, and by the scenario runners, which watch the real ones.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,5 +55,15 @@ bool CanChooseCommand(HMENU menu, UINT id);
 
 // `menu at X,Y: "A" - "B" -> 1001` (or `-> none`).
 std::string MenuShownLine(int x, int y, const std::vector<std::string>& captions, UINT choice);
+
+// TrackPopupMenu for a menu nobody sees: the owner hears the messages the system sends around
+// a menu (WM_ENTERMENULOOP and WM_INITMENUPOPUP before it opens, WM_UNINITMENUPOPUP and
+// WM_EXITMENULOOP after it closes; none with TPM_NONOTIFY), `choose` is shown the menu and
+// its captions and answers the command chosen (0: none), `report` hears the menu's line. A
+// choice that names no command a user can choose chooses nothing. The command comes back as
+// TrackPopupMenu gives it: the answer with TPM_RETURNCMD, else a posted WM_COMMAND.
+using MenuChooser = std::function<UINT(HMENU menu, const std::vector<std::string>& captions)>;
+BOOL TrackUnseenMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const MenuChooser& choose,
+                     const std::function<void(const std::string&)>& report);
 
 }  // namespace tarnivo

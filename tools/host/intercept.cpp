@@ -93,52 +93,19 @@ int WINAPI OnMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 // --- pop-up menus ---
 
 BOOL ShowMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
-  if (!IsMenu(menu)) {
-    SetLastError(ERROR_INVALID_MENU_HANDLE);
-    return FALSE;
-  }
-  if (owner == nullptr || !IsWindow(owner)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  const bool notify = (flags & TPM_NONOTIFY) == 0;
-  if (notify) {
-    SendMessageA(owner, WM_ENTERMENULOOP, TRUE, 0);
-    SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-  }
-  // The owner may have emptied the menu while it was being opened: an empty menu does not
-  // open.
-  if (GetMenuItemCount(menu) <= 0) {
-    if (notify) {
-      SendMessageA(owner, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-      SendMessageA(owner, WM_EXITMENULOOP, TRUE, 0);
-    }
-    return FALSE;
-  }
-  const std::vector<std::string> captions = tarnivo::MenuCaptions(menu);
-  State& seen = Seen();
-  seen.last_menu = captions;
-  ++seen.menus;
-  UINT choice = 0;
-  if (seen.choice && !seen.chosen) {
-    if (const std::optional<UINT> id = scenario::FindMenuCommand(menu, *seen.choice)) {
-      seen.chosen = true;
-      choice = *id;
-    }
-  }
-  if (choice != 0 && !tarnivo::CanChooseCommand(menu, choice)) {
-    Report("menu choice " + std::to_string(choice) +
-           " names no item that can be chosen: nothing chosen");
-    choice = 0;
-  }
-  Report(tarnivo::MenuShownLine(x, y, captions, choice));
-  if (notify) {
-    SendMessageA(owner, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-    SendMessageA(owner, WM_EXITMENULOOP, TRUE, 0);
-  }
-  if (flags & TPM_RETURNCMD) return static_cast<BOOL>(choice);
-  if (choice != 0) PostMessageA(owner, WM_COMMAND, choice, 0);
-  return TRUE;
+  return tarnivo::TrackUnseenMenu(
+      menu, flags, x, y, owner,
+      [](HMENU shown, const std::vector<std::string>& captions) -> UINT {
+        State& seen = Seen();
+        seen.last_menu = captions;
+        ++seen.menus;
+        if (!seen.choice || seen.chosen) return 0;
+        const std::optional<UINT> id = scenario::FindMenuCommand(shown, *seen.choice);
+        if (!id) return 0;
+        seen.chosen = true;
+        return *id;
+      },
+      Report);
 }
 
 BOOL WINAPI OnTrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {

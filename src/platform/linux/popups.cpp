@@ -11,7 +11,6 @@
 //
 // MessageBoxA answers at once with the box's default button (the only one of an MB_OK
 // box).
-#include <cstdio>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -89,52 +88,19 @@ BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved
                            const RECT* prcRect) {
   (void)nReserved;
   (void)prcRect;
-  if (GetMenuItemCount(hMenu) < 0) {
-    SetLastError(ERROR_INVALID_MENU_HANDLE);
-    return FALSE;
-  }
-  if (hWnd == nullptr || !IsWindow(hWnd)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  const bool notify = (uFlags & TPM_NONOTIFY) == 0;
-  if (notify) {
-    SendMessageA(hWnd, WM_ENTERMENULOOP, TRUE, 0);
-    SendMessageA(hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hMenu), 0);
-  }
-  // The owner may have filled the menu, or destroyed it, while it was being opened. A menu
-  // without items does not open.
-  if (GetMenuItemCount(hMenu) <= 0) {
-    if (notify) {
-      SendMessageA(hWnd, WM_EXITMENULOOP, TRUE, 0);
-      SendMessageA(hWnd, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(hMenu), 0);
-    }
-    return FALSE;
-  }
-
-  std::vector<std::string> captions = tarnivo::MenuCaptions(hMenu);
-  Chooser chooser;
-  {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    State().last_menu = captions;
-    ++State().menus;
-    chooser = State().chooser;
-  }
-  UINT choice = chooser ? chooser(hMenu, x, y, uFlags) : 0;
-  if (choice != 0 && !tarnivo::CanChooseCommand(hMenu, choice)) {
-    backend::internal::Report("menu choice " + std::to_string(choice) +
-                              " names no item that can be chosen: nothing chosen");
-    choice = 0;
-  }
-  backend::internal::Report(tarnivo::MenuShownLine(x, y, captions, choice));
-
-  if (notify) {
-    SendMessageA(hWnd, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(hMenu), 0);
-    SendMessageA(hWnd, WM_EXITMENULOOP, TRUE, 0);
-  }
-  if (uFlags & TPM_RETURNCMD) return static_cast<BOOL>(choice);
-  if (choice != 0) PostMessageA(hWnd, WM_COMMAND, choice, 0);
-  return TRUE;
+  return tarnivo::TrackUnseenMenu(
+      hMenu, uFlags, x, y, hWnd,
+      [&](HMENU menu, const std::vector<std::string>& captions) -> UINT {
+        Chooser chooser;
+        {
+          std::lock_guard<std::mutex> lock(g_mutex);
+          State().last_menu = captions;
+          ++State().menus;
+          chooser = State().chooser;
+        }
+        return chooser ? chooser(menu, x, y, uFlags) : 0;
+      },
+      backend::internal::Report);
 }
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
