@@ -10,6 +10,7 @@
 #include <string>
 
 #include "commands.h"
+#include "in_frame.h"
 #include "lexer.h"
 #include "page_checks.h"
 
@@ -187,53 +188,34 @@ Status Object(Session& session, const Args& args) {
 Status ExpectScript(Session& session, const Args& args);
 Status ExpectObject(Session& session, const Args& args);
 
-// The number of `frame N` word pairs at the start of `in`'s words.
-std::size_t FramePairs(const Args& args) {
-  std::size_t i = 0;
-  int index = 0;
-  while (args.Is(i, "frame") && i + 1 < args.Count() && !args[i + 1].quoted &&
-         scenario::ParseCount(args.Text(i + 1), &index))
-    i += 2;
-  return i;
-}
-
 Status In(Session& session, const Args& args) {
   Browser* browser = nullptr;
   if (Status need = session.NeedBrowser(args.What(), &browser); !need.ok()) return need;
   PageObject* document = browser->Document();
   if (document == nullptr) return args.Error("the browser shows no document (page first)");
   // `frame N` pairs name the document; the words after them are the command.
-  const std::size_t pairs = FramePairs(args);
+  const std::size_t pairs = scenario::FramePairs(args);
   std::string path;
-  for (std::size_t i = 0; i < pairs; i += 2) {
-    int index = 0;
-    scenario::ParseCount(args.Text(i + 1), &index);
-    const std::string name = "frame " + std::to_string(index);
-    const std::string within = path.empty() ? "" : " in " + path;
-    const std::size_t count = document->FrameCount();
-    if (static_cast<std::size_t>(index) >= count)
-      return args.Error("no " + name + within + " (the document has " + std::to_string(count) +
-                        (count == 1 ? " frame)" : " frames)"));
-    document = document->Frame(static_cast<std::size_t>(index));
-    if (document == nullptr)
-      return args.Error(name + within + " is from another site: its document cannot be read");
-    path += (path.empty() ? "" : " ") + name;
-  }
-  if (pairs == 0) return args.Error("expected frame N");
-  if (pairs >= args.Count()) return args.Error("a command is expected after " + path);
-  const std::string& word = args.Text(pairs);
-  const std::string what = "in " + path + " " + word;
+  if (Status walk = scenario::WalkFrames(args, pairs, &document, &path); !walk.ok()) return walk;
+  scenario::InFrameCommand command{};
+  std::string what;
+  if (Status read = scenario::ReadInFrameCommand(args, pairs, path, &command, &what); !read.ok())
+    return read;
   FrameScope scope(document, path);
-  if (args[pairs].quoted) return args.Error("a command word is expected, not " + Quote(word));
-  if (word == "script") return Script(session, args.Rest(pairs + 1, what));
-  if (word == "frame") return Frame(session, args.Rest(pairs + 1, what));
-  if (word == "object") return Object(session, args.Rest(pairs + 1, what));
-  if (word == "expect" && args.Is(pairs + 1, "script"))
-    return ExpectScript(session, args.Rest(pairs + 2, what + " script"));
-  if (word == "expect" && args.Is(pairs + 1, "object"))
-    return ExpectObject(session, args.Rest(pairs + 2, what + " object"));
-  return args.Error("only script, frame, object, expect script and expect object can follow " +
-                    path + ", not " + Quote(word));
+  const std::size_t next = pairs * 2 + 1;
+  switch (command) {
+    case scenario::InFrameCommand::Script:
+      return Script(session, args.Rest(next, what));
+    case scenario::InFrameCommand::Frame:
+      return Frame(session, args.Rest(next, what));
+    case scenario::InFrameCommand::Object:
+      return Object(session, args.Rest(next, what));
+    case scenario::InFrameCommand::ExpectScript:
+      return ExpectScript(session, args.Rest(next + 1, what + " script"));
+    case scenario::InFrameCommand::ExpectObject:
+      return ExpectObject(session, args.Rest(next + 1, what + " object"));
+  }
+  return Status::Ok();
 }
 
 // --- the page's events ---
@@ -313,8 +295,8 @@ Status ExpectObject(Session& session, const Args& args) {
 }  // namespace
 
 bool IsInFrameExpectation(const Args& args) {
-  const std::size_t pairs = FramePairs(args);
-  return pairs > 0 && args.Is(pairs, "expect");
+  const std::size_t pairs = scenario::FramePairs(args);
+  return pairs > 0 && args.Is(pairs * 2, "expect");
 }
 
 void AddPageCommands(CommandTable& table) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands.h"
+#include "in_frame.h"
 #include "lexer.h"
 #include "platform/linux/backend.h"
 #include "ui/toolbar/frm_toolbar.h"
@@ -165,42 +166,32 @@ Status RunObject(Session& session, const Args& args) {
 }
 
 Status RunIn(Session& session, const Args& args) {
-  std::shared_ptr<SimDocument> document;
   SimBrowser* browser = nullptr;
   if (Status need = session.NeedBrowser(args.What(), &browser); !need.ok()) return need;
-  document = browser->CurrentDocument();
+  std::shared_ptr<SimDocument> document = browser->CurrentDocument();
   if (!document) return args.Error("the browser shows no document (page first)");
   // `frame N` pairs name the document; the words after them are the command.
-  std::size_t i = 0;
+  const std::size_t pairs = scenario::FramePairs(args);
   std::string path;
-  while (args.Is(i, "frame") && i + 1 < args.Count() && !args[i + 1].quoted) {
-    int index = 0;
-    if (!ParseCount(args.Text(i + 1), &index)) break;
-    const std::string name = "frame " + std::to_string(index);
-    const std::string within = path.empty() ? "" : " in " + path;
-    if (index >= document->FrameCount())
-      return args.Error("no " + name + within + " (the document has " +
-                        std::to_string(document->FrameCount()) +
-                        (document->FrameCount() == 1 ? " frame)" : " frames)"));
-    document = document->Frame(index);
-    if (!document)
-      return args.Error(name + within + " is from another site: its document cannot be read");
-    path += (path.empty() ? "" : " ") + name;
-    i += 2;
-  }
-  if (i == 0) return args.Error("expected frame N");
-  if (i >= args.Count()) return args.Error("a command is expected after " + path);
-  const std::string& word = args.Text(i);
-  const std::string what = "in " + path + " " + word;
+  if (Status walk = scenario::WalkFrames(args, pairs, &document, &path); !walk.ok()) return walk;
+  scenario::InFrameCommand command{};
+  std::string what;
+  if (Status read = scenario::ReadInFrameCommand(args, pairs, path, &command, &what); !read.ok())
+    return read;
   FrameScope scope(session, document, path);
-  if (args[i].quoted) return args.Error("a command word is expected, not " + Quote(word));
-  if (word == "script") return RunScript(session, args.Rest(i + 1, what));
-  if (word == "frame") return RunFrame(session, args.Rest(i + 1, what));
-  if (word == "object") return RunObject(session, args.Rest(i + 1, what));
-  if (word == "expect" && (args.Is(i + 1, "script") || args.Is(i + 1, "object")))
-    return RunExpect(session, args.Rest(i + 1, what));
-  return args.Error("only script, frame, object, expect script and expect object can follow " +
-                    path + ", not " + Quote(word));
+  const std::size_t next = pairs * 2 + 1;
+  switch (command) {
+    case scenario::InFrameCommand::Script:
+      return RunScript(session, args.Rest(next, what));
+    case scenario::InFrameCommand::Frame:
+      return RunFrame(session, args.Rest(next, what));
+    case scenario::InFrameCommand::Object:
+      return RunObject(session, args.Rest(next, what));
+    case scenario::InFrameCommand::ExpectScript:
+    case scenario::InFrameCommand::ExpectObject:
+      return RunExpect(session, args.Rest(next, what));
+  }
+  return Status::Ok();
 }
 
 // --- the page's events ---
