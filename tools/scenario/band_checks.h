@@ -12,22 +12,16 @@
 #include "args.h"
 #include "platform/popups_seen.h"
 #include "platform/win32.h"
+#include "server/toolbar.h"
 #include "status.h"
 
 namespace scenario {
 
 // --- band info ---
 
-// The band's size wishes as the host reads them from DESKBANDINFO.
-struct BandInfo {
-  std::int32_t minWidth = 0, minHeight = 0;
-  std::int32_t maxWidth = 0, maxHeight = 0;
-  std::int32_t integralWidth = 0, integralHeight = 0;
-  std::int32_t actualWidth = 0, actualHeight = 0;
-  std::uint32_t modeFlags = 0;
-
-  bool operator==(const BandInfo& other) const;
-};
+// The band's size wishes, as the band answers them and the host reads them from
+// DESKBANDINFO.
+using BandInfo = tarnivo::CToolbar::BandInfo;
 
 // "min=W,H max=W,H integral=W,H actual=W,H modeflags=N", as `expect bandinfo` writes it.
 std::string DescribeBandInfo(const BandInfo& info);

@@ -70,18 +70,8 @@ Status RunBandInfo(Session& session, const Args& args) {
   tarnivo::CToolbar* band = nullptr;
   if (Status need = session.NeedBand(args.What(), &band); !need.ok()) return need;
   // The host hands over a zeroed DESKBANDINFO: what the band does not fill stays 0.
-  tarnivo::CToolbar::BandInfo answer;
-  band->GetBandInfo(mask, answer);
   BandInfo info;
-  info.minWidth = answer.minWidth;
-  info.minHeight = answer.minHeight;
-  info.maxWidth = answer.maxWidth;
-  info.maxHeight = answer.maxHeight;
-  info.integralWidth = answer.integralWidth;
-  info.integralHeight = answer.integralHeight;
-  info.actualWidth = answer.actualWidth;
-  info.actualHeight = answer.actualHeight;
-  info.modeFlags = answer.modeFlags;
+  band->GetBandInfo(mask, info);
   session.last_band_info = info;
   session.Say("band info " + DescribeBandInfo(info));
   return Status::Ok();
