@@ -49,21 +49,20 @@ HRESULT AccessDenied(VARIANT*) { return E_ACCESSDENIED; }
 // An element of the page with its tag (read-only, as the browser has it) and `disabled`.
 FakeObject* NewElement(const std::string& tag) {
   auto* element = new FakeObject();
-  element->SetText(L"tagName", WideFromBytes(tag));
+  element->SetText(L"tagName", tarnivo::com::WideFromAnsi(tag));
   element->SetReadOnly(L"tagName");
   element->Set(L"disabled", Bool(false));
   return element;
 }
 
 std::string Describe(const VARIANT& value) {
-  if (value.vt == VT_BSTR)
-    return scenario::Quote(BytesFromWide(value.bstrVal, SysStringLen(value.bstrVal)));
+  if (value.vt == VT_BSTR) return scenario::Quote(tarnivo::com::AnsiFromBstr(value.bstrVal));
   if (value.vt == VT_BOOL) return value.boolVal != VARIANT_FALSE ? "true" : "false";
   VARIANT text;
   VariantInit(&text);
   std::string out = "a value of type " + std::to_string(value.vt);
   if (SUCCEEDED(VariantChangeType(&text, const_cast<VARIANT*>(&value), 0, VT_BSTR)))
-    out = BytesFromWide(text.bstrVal, SysStringLen(text.bstrVal));
+    out = tarnivo::com::AnsiFromBstr(text.bstrVal);
   VariantClear(&text);
   return out;
 }
@@ -72,28 +71,10 @@ std::string Describe(const VARIANT& value) {
 
 // --- texts ---
 
-std::wstring WideFromBytes(const std::string& bytes) {
-  if (bytes.empty()) return std::wstring();
-  const int size = static_cast<int>(bytes.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, out.data(), length);
-  return out;
-}
-
-std::string BytesFromWide(const wchar_t* text, std::size_t length) {
-  if (text == nullptr || length == 0) return std::string();
-  const int size = static_cast<int>(length);
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, text, size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, size, out.data(), bytes, nullptr, nullptr);
-  return out;
-}
-
 std::string TextOf(const FakeObject& object, const wchar_t* name) {
   const VARIANT* value = object.Property(name);
   if (value == nullptr || value->vt != VT_BSTR) return std::string();
-  return BytesFromWide(value->bstrVal, SysStringLen(value->bstrVal));
+  return tarnivo::com::AnsiFromBstr(value->bstrVal);
 }
 
 bool FlagOf(const FakeObject& object, const wchar_t* name) {
@@ -175,7 +156,7 @@ PageObject* PageObject::Document(const std::string& domain, bool domain_readable
   content->reporter = std::make_shared<Reporter>();
   auto* document = new PageObject(std::move(content));
   if (domain_readable) {
-    document->SetText(L"domain", WideFromBytes(domain));
+    document->SetText(L"domain", tarnivo::com::WideFromAnsi(domain));
   } else {
     document->SetGetter(L"domain", AccessDenied);
   }
@@ -202,7 +183,7 @@ void PageObject::AddElement(const std::wstring& tag, FakeObject* element) {
     if (!*reporter || VarCmp(const_cast<VARIANT*>(&before), const_cast<VARIANT*>(&after),
                              LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ))
       return;
-    const std::string property = BytesFromWide(name.c_str(), name.size());
+    const std::string property = tarnivo::com::AnsiFromWide(name.c_str(), name.size());
     if (after.vt == VT_BOOL && _wcsicmp(name.c_str(), L"disabled") == 0) {
       (*reporter)(where + (after.boolVal != VARIANT_FALSE ? " disabled" : " enabled"));
       return;
@@ -214,14 +195,14 @@ void PageObject::AddElement(const std::wstring& tag, FakeObject* element) {
 
 void PageObject::AddScript(const std::string& text, const std::string& src) {
   FakeObject* script = NewElement("SCRIPT");
-  script->SetText(L"text", WideFromBytes(text));
-  script->SetText(L"src", WideFromBytes(src));
+  script->SetText(L"text", tarnivo::com::WideFromAnsi(text));
+  script->SetText(L"src", tarnivo::com::WideFromAnsi(src));
   AddElement(L"SCRIPT", script);
 }
 
 void PageObject::AddObject(const std::string& code_base) {
   FakeObject* object = NewElement("OBJECT");
-  object->SetText(L"codeBase", WideFromBytes(code_base));
+  object->SetText(L"codeBase", tarnivo::com::WideFromAnsi(code_base));
   AddElement(L"OBJECT", object);
 }
 
@@ -263,7 +244,7 @@ std::size_t PageObject::Listeners() const { return Events()->SinkCount(); }
 
 bool PageObject::Raise(DISPID id, const std::string& type, LONG key_code, bool ctrl) {
   Ref<FakeObject> event(new FakeObject());
-  event->SetText(L"type", WideFromBytes(type));
+  event->SetText(L"type", tarnivo::com::WideFromAnsi(type));
   event->Set(L"ctrlKey", Bool(ctrl));
   event->Set(L"altKey", Bool(false));
   event->Set(L"shiftKey", Bool(false));

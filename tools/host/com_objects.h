@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "com_fakes.h"
+#include "server/com/text.h"
 
 namespace host {
 
@@ -22,9 +23,8 @@ using comfakes::Ref;
 using Reporter = std::function<void(const std::string& line)>;
 
 // The scenario's texts are bytes, which the band reads as characters of the ANSI code page:
-// the page holds them as those characters, and gives them back as the same bytes.
-std::wstring WideFromBytes(const std::string& bytes);
-std::string BytesFromWide(const wchar_t* text, std::size_t length);
+// the page holds them as those characters (tarnivo::com::WideFromAnsi), and gives them back
+// as the same bytes (tarnivo::com::AnsiFromWide).
 // A property of a page object as the scenario reads it: its text ("" when it is missing or
 // not a text) or its Boolean (false when missing or not one).
 std::string TextOf(const FakeObject& object, const wchar_t* name);

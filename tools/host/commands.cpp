@@ -258,15 +258,6 @@ bool ReadBandProperty(IUnknown* band, const wchar_t* name, VARIANT* out) {
   return ok;
 }
 
-std::string Utf8(BSTR text) {
-  if (text == nullptr) return {};
-  const int length = static_cast<int>(SysStringLen(text));
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
-  return out;
-}
-
 Status ExpectState(Session& session, const Args& args) {
   if (Status check = args.Check(2, 2); !check.ok()) return check;
   const std::string& name = args.Text(0);
@@ -282,7 +273,7 @@ Status ExpectState(Session& session, const Args& args) {
   if (name == "Enabled") {
     if (!args[1].quoted) return args.Error("a quoted text is expected for Enabled");
     want = Quote(args.Text(1));
-    got = value.vt == VT_BSTR ? Quote(Utf8(value.bstrVal))
+    got = value.vt == VT_BSTR ? Quote(tarnivo::com::AnsiFromBstr(value.bstrVal))
                               : "a value of type " + std::to_string(value.vt);
   } else {
     std::int32_t number = 0;

@@ -130,9 +130,8 @@ std::string QuoteArgument(const std::string& text) {
 host::FileOutcome RunInChild(bool verbose, const std::string& file) {
   host::FileOutcome outcome;
   outcome.result = host::FileOutcome::Result::Error;
-  char self[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
+  std::string self;
+  if (!host::RunnerPath(&self)) {
     std::cerr << file << ": cannot read the runner's own path\n";
     return outcome;
   }

@@ -81,7 +81,8 @@ Status ShownDocument(Session& session, const Args& args, PageObject** document) 
 // A text passed by reference inside a VARIANT, as the browser passes its event arguments.
 class TextArgument {
  public:
-  explicit TextArgument(const std::string& text) : value_(comfakes::Text(WideFromBytes(text))) {}
+  explicit TextArgument(const std::string& text)
+      : value_(comfakes::Text(tarnivo::com::WideFromAnsi(text))) {}
   ~TextArgument() { VariantClear(&value_); }
   TextArgument(const TextArgument&) = delete;
   TextArgument& operator=(const TextArgument&) = delete;

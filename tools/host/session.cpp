@@ -65,14 +65,20 @@ const char* OutcomeName(PopupOutcome outcome) {
 
 // --- Server ---
 
+bool RunnerPath(std::string* path) {
+  char self[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  path->assign(self, length);
+  return true;
+}
+
 bool Server::Load(std::string* error) {
-  char path[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
+  std::string dll;
+  if (!RunnerPath(&dll)) {
     *error = "cannot read the runner's own path";
     return false;
   }
-  std::string dll(path, length);
   const std::string::size_type slash = dll.find_last_of("\\/");
   dll = (slash == std::string::npos ? std::string() : dll.substr(0, slash + 1)) + "tarnivo.dll";
   module_ = LoadLibraryA(dll.c_str());

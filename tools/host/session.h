@@ -30,6 +30,9 @@ class Server {
   IClassFactory* factory_ = nullptr;
 };
 
+// The path of this program (tarnivo-host.exe); false when it cannot be read.
+bool RunnerPath(std::string* path);
+
 // One of `object`'s interfaces, released when the reference goes; empty when it has none.
 template <typename Interface>
 comfakes::Ref<Interface> Query(IUnknown* object, REFIID iid) {

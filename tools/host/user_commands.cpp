@@ -257,13 +257,10 @@ class MenuProcess {
   }
 
   Status Start(const std::string& what) {
-    char self[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-      return Status::Failure(what + ": cannot read the runner's own path");
-    std::string command = "\"" + std::string(self, length) + "\" --menu " +
-                          std::to_string(kMenuLeft) + " " + std::to_string(kMenuTop) + " " +
-                          std::to_string(GetCurrentProcessId());
+    std::string self;
+    if (!RunnerPath(&self)) return Status::Failure(what + ": cannot read the runner's own path");
+    std::string command = "\"" + self + "\" --menu " + std::to_string(kMenuLeft) + " " +
+                          std::to_string(kMenuTop) + " " + std::to_string(GetCurrentProcessId());
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
