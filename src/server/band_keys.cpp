@@ -49,7 +49,8 @@ void CToolbar::TranslateAcceleratorIO(const MSG& msg) {
         }
         break;
       case WM_SYSKEYDOWN:
-        // The menu opens when the key goes down; its release opens nothing a second time.
+      case WM_SYSKEYUP:
+        // The menu opens when the key goes down and again when it is let go.
         if (msg.wParam == kKeyK) ButtonDropDown(1);
         if (msg.wParam == kKeyS) ButtonDropDown(2);
         break;

@@ -139,7 +139,7 @@ has 'case.scn:6: expected menu "&1 google.com" - "About", got "&1 google.com" "&
 
 runs "no menu has dropped" 1 <<EOF
 $toolbar_start
-bandkey sysup 75
+bandkey up 75
 expect menu "About"
 EOF
 has 'case.scn:6: expected menu "About", got no menu dropped'
