@@ -7,7 +7,7 @@
 
 #include "engine/activex_screen.h"
 #include "platform/linux/backend.h"
-#include "server/simulated_browser.h"
+#include "simulated_browser.h"
 #include "store/settings.h"
 #include "store/site_list.h"
 

@@ -12,7 +12,7 @@
 
 #include "platform/linux/backend.h"
 #include "server/host.h"
-#include "server/simulated_browser.h"
+#include "simulated_browser.h"
 #include "store/settings.h"
 #include "store/site_list.h"
 

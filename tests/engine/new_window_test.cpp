@@ -8,7 +8,7 @@
 
 #include "platform/linux/backend.h"
 #include "platform/win32.h"
-#include "server/simulated_browser.h"
+#include "simulated_browser.h"
 #include "server/toolbar.h"
 #include "store/mod_reg.h"
 #include "store/settings.h"

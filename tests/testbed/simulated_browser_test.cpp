@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "server/host.h"
-#include "server/simulated_browser.h"
+#include "simulated_browser.h"
 
 namespace tarnivo {
 namespace {

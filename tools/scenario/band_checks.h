@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "args.h"
-#include "platform/popups_seen.h"
+#include "popups_seen.h"
 #include "platform/win32.h"
 #include "server/toolbar.h"
 #include "status.h"

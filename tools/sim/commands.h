@@ -6,7 +6,7 @@
 #include <string>
 
 #include "args.h"
-#include "server/simulated_browser.h"
+#include "simulated_browser.h"
 #include "server/toolbar.h"
 #include "session.h"
 #include "status.h"

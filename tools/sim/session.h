@@ -13,7 +13,7 @@
 
 #include "band_checks.h"
 #include "platform/win32.h"
-#include "server/simulated_browser.h"
+#include "simulated_browser.h"
 #include "server/toolbar.h"
 #include "status.h"
 #include "view.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "server/simulated_browser.h"
+#include "simulated_browser.h"
 
 namespace scenario {
 

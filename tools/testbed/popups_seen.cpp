@@ -1,4 +1,4 @@
-#include "platform/popups_seen.h"
+#include "popups_seen.h"
 
 #include <cstdio>
 #include <utility>

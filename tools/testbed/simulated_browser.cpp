@@ -1,4 +1,4 @@
-#include "server/simulated_browser.h"
+#include "simulated_browser.h"
 
 #include <algorithm>
 #include <limits>

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/linux/win32_api.h"
-#include "platform/popups_seen.h"
+#include "popups_seen.h"
 
 namespace backend {
 

@@ -20,7 +20,7 @@
 #include "platform/linux/backend.h"
 #include "platform/linux/backend_internal.h"
 #include "platform/linux/win32_api.h"
-#include "platform/popups_seen.h"
+#include "popups_seen.h"
 
 namespace {
 
