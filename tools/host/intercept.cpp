@@ -25,7 +25,7 @@ struct State {
   int menus = 0;
   std::vector<std::string> last_menu;
   // The entry the next menu chooses, while a MenuChoice lives.
-  std::optional<std::string> choice;
+  std::optional<scenario::MenuChoice> choice;
   bool chosen = false;
   int host_calls = 0;
   std::map<HWND, Toolbar> toolbars;
@@ -100,7 +100,7 @@ BOOL ShowMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
         seen.last_menu = captions;
         ++seen.menus;
         if (!seen.choice || seen.chosen) return 0;
-        const std::optional<UINT> id = scenario::FindMenuCommand(shown, *seen.choice);
+        const std::optional<UINT> id = scenario::ChooseMenuEntry(shown, *seen.choice);
         if (!id) return 0;
         seen.chosen = true;
         return *id;
@@ -317,8 +317,8 @@ MessageBoxSeen LastMessageBox() { return Seen().last_box; }
 int MenusShown() { return Seen().menus; }
 std::vector<std::string> LastMenu() { return Seen().last_menu; }
 
-MenuChoice::MenuChoice(std::optional<std::string> caption) {
-  Seen().choice = std::move(caption);
+MenuChoice::MenuChoice(std::optional<scenario::MenuChoice> choice) {
+  Seen().choice = std::move(choice);
   Seen().chosen = false;
 }
 

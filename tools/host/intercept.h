@@ -42,11 +42,11 @@ tarnivo::MessageBoxSeen LastMessageBox();
 int MenusShown();
 std::vector<std::string> LastMenu();
 
-// While it lives, the next menu the DLL drops chooses its first command entry captioned
-// `caption` (none: the menu is dismissed). Chosen() tells whether such an entry was found.
+// While it lives, the next menu the DLL drops chooses the entry `choice` names (none: the
+// menu is dismissed). Chosen() tells whether such an entry was found.
 class MenuChoice {
  public:
-  explicit MenuChoice(std::optional<std::string> caption);
+  explicit MenuChoice(std::optional<scenario::MenuChoice> choice);
   ~MenuChoice();
   MenuChoice(const MenuChoice&) = delete;
   MenuChoice& operator=(const MenuChoice&) = delete;

@@ -20,7 +20,8 @@
 
 #include "machine.h"
 #include "command_line.h"
-#include "runner.h"
+#include "host_runner.h"
+#include "play.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ constexpr DWORD kResultBits = 2;
 constexpr DWORD kFinished = 1u << kResultBits;
 constexpr DWORD kSkippedShift = kResultBits + 1;
 
-DWORD EncodeOutcome(const host::FileOutcome& outcome) {
+DWORD EncodeOutcome(const scenario::FileOutcome& outcome) {
   return static_cast<DWORD>(outcome.result) | kFinished |
          (static_cast<DWORD>(outcome.skipped_lines) << kSkippedShift);
 }
@@ -88,19 +89,20 @@ DWORD EncodeOutcome(const host::FileOutcome& outcome) {
 int RunChild(bool verbose, const std::string& file) {
   if (FAILED(OleInitialize(nullptr))) {
     std::cerr << "tarnivo-host: OLE cannot be initialised\n";
-    host::FileOutcome error;
-    error.result = host::FileOutcome::Result::Error;
+    scenario::FileOutcome error;
+    error.result = scenario::FileOutcome::Result::Error;
     return static_cast<int>(EncodeOutcome(error));
   }
-  host::FileOutcome outcome;
+  scenario::FileOutcome outcome;
   {
     host::Server server;
     std::string error;
     if (!server.Load(&error)) {
       std::cerr << "tarnivo-host: " << error << "\n";
-      outcome.result = host::FileOutcome::Result::Error;
+      outcome.result = scenario::FileOutcome::Result::Error;
     } else {
-      outcome = host::RunFile(server, file, verbose, std::cout, std::cerr);
+      host::HostRunner runner(server, verbose, std::cout);
+      outcome = scenario::RunFile(runner, file, verbose, std::cout, std::cerr);
     }
   }
   std::cout.flush();
@@ -127,9 +129,9 @@ std::string QuoteArgument(const std::string& text) {
 }
 
 // Runs `file` in a child process of this program; the outcome it reports.
-host::FileOutcome RunInChild(bool verbose, const std::string& file) {
-  host::FileOutcome outcome;
-  outcome.result = host::FileOutcome::Result::Error;
+scenario::FileOutcome RunInChild(bool verbose, const std::string& file) {
+  scenario::FileOutcome outcome;
+  outcome.result = scenario::FileOutcome::Result::Error;
   std::string self;
   if (!host::RunnerPath(&self)) {
     std::cerr << file << ": cannot read the runner's own path\n";
@@ -161,10 +163,10 @@ host::FileOutcome RunInChild(bool verbose, const std::string& file) {
   if ((code & 0xC0000000u) != 0 || (code & kFinished) == 0) {
     std::cerr << file << ": the run ended before its end (exit code 0x" << std::hex << code
               << std::dec << ")\n";
-    outcome.result = host::FileOutcome::Result::Failed;
+    outcome.result = scenario::FileOutcome::Result::Failed;
     return outcome;
   }
-  outcome.result = static_cast<host::FileOutcome::Result>(code & (kFinished - 1));
+  outcome.result = static_cast<scenario::FileOutcome::Result>(code & (kFinished - 1));
   outcome.skipped_lines = static_cast<int>(code >> kSkippedShift);
   return outcome;
 }
@@ -181,8 +183,8 @@ int main(int argc, char** argv) {
     argv[1] = argv[0];
     if (!scenario::ParseCommandLine("tarnivo-host", argc - 1, argv + 1, &verbose, &files) ||
         files.size() != 1) {
-      host::FileOutcome error;
-      error.result = host::FileOutcome::Result::Error;
+      scenario::FileOutcome error;
+      error.result = scenario::FileOutcome::Result::Error;
       return static_cast<int>(EncodeOutcome(error));
     }
     return RunChild(verbose, files[0]);
@@ -199,20 +201,20 @@ int main(int argc, char** argv) {
   int skipped_lines = 0;
   bool any_error = false;
   for (const std::string& file : files) {
-    const host::FileOutcome outcome = RunInChild(verbose, file);
+    const scenario::FileOutcome outcome = RunInChild(verbose, file);
     skipped_lines += outcome.skipped_lines;
     switch (outcome.result) {
-      case host::FileOutcome::Result::Passed:
+      case scenario::FileOutcome::Result::Passed:
         ++passed;
         break;
-      case host::FileOutcome::Result::Skipped:
+      case scenario::FileOutcome::Result::Skipped:
         ++skipped_files;
         break;
-      case host::FileOutcome::Result::Error:
+      case scenario::FileOutcome::Result::Error:
         any_error = true;
         ++failed;
         break;
-      case host::FileOutcome::Result::Failed:
+      case scenario::FileOutcome::Result::Failed:
         ++failed;
         break;
     }

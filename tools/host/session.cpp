@@ -51,18 +51,6 @@ LONG CALLBACK WatchWrites(EXCEPTION_POINTERS* info) {
 
 }  // namespace
 
-const char* OutcomeName(PopupOutcome outcome) {
-  switch (outcome) {
-    case PopupOutcome::Blocked:
-      return "blocked";
-    case PopupOutcome::Allowed:
-      return "allowed";
-    case PopupOutcome::Passed:
-      return "passed";
-  }
-  return "?";
-}
-
 // --- Server ---
 
 bool RunnerPath(std::string* path) {
@@ -207,7 +195,7 @@ void Session::CloseCurrent() {
   Pump();
 }
 
-PopupOutcome Session::RaisePopup(Browser& browser) {
+scenario::PopupOutcome Session::RaisePopup(Browser& browser) {
   SYSTEM_INFO system = {};
   GetSystemInfo(&system);
   void* page = VirtualAlloc(nullptr, system.dwPageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
@@ -228,8 +216,8 @@ PopupOutcome Session::RaisePopup(Browser& browser) {
   VirtualFree(page, 0, MEM_RELEASE);
   if (new_window != nullptr) new_window->Release();
   Pump();
-  if (value) return PopupOutcome::Blocked;
-  return written ? PopupOutcome::Allowed : PopupOutcome::Passed;
+  if (value) return scenario::PopupOutcome::Blocked;
+  return written ? scenario::PopupOutcome::Allowed : scenario::PopupOutcome::Passed;
 }
 
 scenario::Status Session::NeedWindow(const std::string& what, Window** window) {
@@ -243,7 +231,7 @@ scenario::Status Session::NeedBrowser(const std::string& what, Browser** browser
   Window* window = nullptr;
   if (scenario::Status need = NeedWindow(what, &window); !need.ok()) return need;
   if (window->browser == nullptr)
-    return scenario::Status::Error(what + ": the window has no browser (start nobrowser)");
+    return scenario::Status::Error(what + ": the current window has no browser");
   *browser = window->browser;
   return scenario::Status::Ok();
 }

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include "com_objects.h"
+#include "play.h"
 #include "status.h"
 
 namespace host {
@@ -57,9 +58,6 @@ struct Window {
 // The windows the cursor was put over in one session (user_commands.cpp).
 class Pointer;
 
-enum class PopupOutcome { Blocked, Allowed, Passed };
-const char* OutcomeName(PopupOutcome outcome);
-
 class Session {
  public:
   Session(Server& server, bool verbose, std::ostream& out);
@@ -81,7 +79,7 @@ class Session {
   // Raises WindowClosing only.
   void RaiseClosing(Window& window);
   // NewWindow2 with Cancel coming in False; the outcome.
-  PopupOutcome RaisePopup(Browser& browser);
+  scenario::PopupOutcome RaisePopup(Browser& browser);
 
   scenario::Status NeedWindow(const std::string& what, Window** window);
   scenario::Status NeedBrowser(const std::string& what, Browser** browser);
@@ -91,7 +89,6 @@ class Session {
   // Runs the messages waiting in the queue.
   static void Pump();
 
-  std::optional<PopupOutcome> last_popup;
   // Made by the first `cursor`; it goes, with its windows, when the session ends.
   std::shared_ptr<Pointer> pointer;
 

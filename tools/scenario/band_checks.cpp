@@ -94,16 +94,16 @@ Status ReadBandMask(const Args& args, std::uint32_t* mask) {
   return Status::Ok();
 }
 
-Status ExpectBandInfo(const Args& args, const std::optional<BandInfo>& last) {
+Status ReadBandInfoCheck(const Args& args, BandInfo* want) {
   static const char* const kFields[] = {"min", "max", "integral", "actual", "modeflags"};
   if (Status check = args.Check(0, 0, {"min", "max", "integral", "actual", "modeflags"});
       !check.ok())
     return check;
-  BandInfo want;
-  std::int32_t* pairs[4][2] = {{&want.minWidth, &want.minHeight},
-                               {&want.maxWidth, &want.maxHeight},
-                               {&want.integralWidth, &want.integralHeight},
-                               {&want.actualWidth, &want.actualHeight}};
+  *want = BandInfo();
+  std::int32_t* pairs[4][2] = {{&want->minWidth, &want->minHeight},
+                               {&want->maxWidth, &want->maxHeight},
+                               {&want->integralWidth, &want->integralHeight},
+                               {&want->actualWidth, &want->actualHeight}};
   for (std::size_t i = 0; i < 5; ++i) {
     const Word* field = args.Option(kFields[i]);
     if (field == nullptr)
@@ -111,9 +111,13 @@ Status ExpectBandInfo(const Args& args, const std::optional<BandInfo>& last) {
                         "= (the expectation gives all five fields)");
     if (i < 4 && !ParsePair(field->text, pairs[i][0], pairs[i][1]))
       return args.Error(std::string(kFields[i]) + " takes W,H, not " + Quote(field->text));
-    if (i == 4 && !ParseDword(field->text, &want.modeFlags))
+    if (i == 4 && !ParseDword(field->text, &want->modeFlags))
       return args.Error("modeflags takes a 32-bit number, not " + Quote(field->text));
   }
+  return Status::Ok();
+}
+
+Status CompareBandInfo(const BandInfo& want, const std::optional<BandInfo>& last) {
   const std::string expected = "bandinfo " + DescribeBandInfo(want);
   if (!last) return Status::Expected(expected, "no band info (bandinfo MASK first)");
   // The description names every field.
@@ -165,6 +169,39 @@ std::optional<UINT> FindMenuCommand(HMENU menu, const std::string& caption) {
   return std::nullopt;
 }
 
+Status ReadMenuChoice(const Args& args, std::optional<MenuChoice>* choice) {
+  choice->reset();
+  const Word* option = args.Option("choose");
+  if (option == nullptr) return Status::Ok();
+  MenuChoice made;
+  // Unquoted #K is a place in the menu; a quoted "#K" is a caption like any other.
+  if (!option->quoted && !option->text.empty() && option->text[0] == '#') {
+    int position = 0;
+    if (!ParseCount(option->text.substr(1), &position) || position < 1)
+      return args.Error("choose=#K takes an entry number from 1, not " + Quote(option->text));
+    made.by_position = true;
+    made.position = position;
+  } else {
+    made.caption = option->text;
+  }
+  *choice = made;
+  return Status::Ok();
+}
+
+std::string DescribeChoice(const MenuChoice& choice) {
+  return choice.by_position ? "#" + std::to_string(choice.position) : Quote(choice.caption);
+}
+
+std::optional<UINT> ChooseMenuEntry(HMENU menu, const MenuChoice& choice) {
+  if (!choice.by_position) return FindMenuCommand(menu, choice.caption);
+  const std::vector<tarnivo::MenuEntry> entries = tarnivo::ReadMenu(menu);
+  const auto index = static_cast<std::size_t>(choice.position - 1);
+  if (index >= entries.size()) return std::nullopt;
+  const tarnivo::MenuEntry& entry = entries[index];
+  if (entry.separator || entry.submenu != nullptr) return std::nullopt;
+  return entry.id;
+}
+
 std::string CaptionsText(const std::vector<std::string>& captions) {
   std::string text;
   for (const std::string& caption : captions)
@@ -172,19 +209,25 @@ std::string CaptionsText(const std::vector<std::string>& captions) {
   return text;
 }
 
-Status ChoiceMissed(const Args& args, const std::string& caption, bool menu_dropped,
+Status ChoiceMissed(const std::string& what, const MenuChoice& choice, bool menu_dropped,
                     const std::vector<std::string>& last) {
+  const std::string named = DescribeChoice(choice);
   if (!menu_dropped)
-    return Status::Failure(args.What() + ": no menu dropped, so " + Quote(caption) +
-                           " could not be chosen");
-  return Status::Failure(args.What() + ": the menu that dropped has no entry " + Quote(caption) +
-                         " (it shows " + CaptionsText(last) + ")");
+    return Status::Failure(what + ": no menu dropped, so " + named + " could not be chosen");
+  return Status::Failure(what + ": the menu that dropped has no entry " + named +
+                         (choice.by_position ? " that can be chosen" : "") + " (it shows " +
+                         CaptionsText(last) + ")");
 }
 
-Status ExpectMenu(const Args& args, int shown, const std::vector<std::string>& last) {
+Status ReadMenuCheck(const Args& args, std::vector<std::string>* captions) {
   if (Status check = args.Check(1, kMostWords); !check.ok()) return check;
-  std::vector<std::string> want;
-  for (std::size_t i = 0; i < args.Count(); ++i) want.push_back(args.Text(i));
+  captions->clear();
+  for (std::size_t i = 0; i < args.Count(); ++i) captions->push_back(args.Text(i));
+  return Status::Ok();
+}
+
+Status CompareMenu(const std::vector<std::string>& want, int shown,
+                   const std::vector<std::string>& last) {
   if (shown > 0 && last == want) return Status::Ok();
   return Status::Expected("menu " + CaptionsText(want),
                           shown == 0 ? "no menu dropped" : CaptionsText(last));
@@ -192,19 +235,27 @@ Status ExpectMenu(const Args& args, int shown, const std::vector<std::string>& l
 
 // --- message boxes ---
 
-Status ExpectMsgBox(const Args& args, int count, const tarnivo::MessageBoxSeen& last) {
-  if (Status check = args.Check(1, 1, {"title", "icon"}); !check.ok()) return check;
+Status ReadMsgBoxCheck(const Args& args, MessageBoxCheck* check) {
+  if (Status count = args.Check(1, 1, {"title", "icon"}); !count.ok()) return count;
   const Word* title = args.Option("title");
   const Word* icon = args.Option("icon");
   if (icon && icon->text != "exclamation")
     return args.Error("icon takes exclamation, not " + Quote(icon->text));
-  std::string expected = "msgbox " + Quote(args.Text(0));
-  if (title) expected += " title=" + Quote(title->text);
-  if (icon) expected += " icon=" + icon->text;
+  check->text = args.Text(0);
+  check->title.reset();
+  if (title) check->title = title->text;
+  check->exclamation = icon != nullptr;
+  return Status::Ok();
+}
+
+Status CompareMsgBox(const MessageBoxCheck& check, int count, const tarnivo::MessageBoxSeen& last) {
+  std::string expected = "msgbox " + Quote(check.text);
+  if (check.title) expected += " title=" + Quote(*check.title);
+  if (check.exclamation) expected += " icon=exclamation";
   if (count == 0) return Status::Expected(expected, "no message box");
   const std::string box_icon = IconName(last.type);
-  if (last.text == args.Text(0) && (!title || last.caption == title->text) &&
-      (!icon || box_icon == icon->text))
+  if (last.text == check.text && (!check.title || last.caption == *check.title) &&
+      (!check.exclamation || box_icon == "exclamation"))
     return Status::Ok();
   return Status::Expected(expected,
                           Quote(last.text) + " title=" + Quote(last.caption) + " icon=" + box_icon);
@@ -212,13 +263,16 @@ Status ExpectMsgBox(const Args& args, int count, const tarnivo::MessageBoxSeen& 
 
 // --- counts, images, the stored count ---
 
-Status ExpectNumber(const Args& args, const std::string& what, int got) {
+Status ReadCountWord(const Args& args, int* want) {
   if (Status check = args.Check(1, 1); !check.ok()) return check;
-  int want = 0;
-  if (!ParseCount(args.Text(0), &want))
+  if (!ParseCount(args.Text(0), want))
     return args.Error("a number is expected, not " + Quote(args.Text(0)));
+  return Status::Ok();
+}
+
+Status CompareNumber(const std::string& what, const std::string& written, int want, int got) {
   if (got == want) return Status::Ok();
-  return Status::Expected(what + " " + args.Text(0), std::to_string(got));
+  return Status::Expected(what + " " + written, std::to_string(got));
 }
 
 std::string DescribeIcons(const std::optional<std::vector<int>>& icons) {
@@ -249,16 +303,19 @@ Status CompareImages(const std::vector<int>& want, const std::optional<std::vect
   return Status::Expected(expected, DescribeIcons(got));
 }
 
-Status ExpectCount(const Args& args) {
+Status ReadStoredCount(const Args& args, std::int32_t* want) {
   if (Status check = args.Check(1, 1); !check.ok()) return check;
-  std::int32_t want = 0;
-  if (!ParseInt32(args.Text(0), &want))
+  if (!ParseInt32(args.Text(0), want))
     return args.Error("a 32-bit number is expected, not " + Quote(args.Text(0)));
+  return Status::Ok();
+}
+
+Status CompareStoredCount(std::int32_t want, const std::string& written) {
   const std::optional<RawValue> stored = ReadValue("processNC");
   const std::int32_t got =
       tarnivo::StoredNumber(tarnivo::ModReg::QueryValue(tarnivo::kSettingsKey, "processNC"));
   if (got == want) return Status::Ok();
-  return Status::Expected("count " + args.Text(0),
+  return Status::Expected("count " + written,
                           std::to_string(got) + " (processNC " +
                               (stored ? Describe(*stored) : std::string("missing")) + ")");
 }

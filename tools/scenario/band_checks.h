@@ -29,9 +29,10 @@ std::string DescribeBandInfo(const BandInfo& info);
 // The MASK of `bandinfo MASK` (plain word 0): a decimal number, or hexadecimal after 0x.
 Status ReadBandMask(const Args& args, std::uint32_t* mask);
 
-// `expect bandinfo min=W,H max=W,H integral=W,H actual=W,H modeflags=N` against the band
-// info the host last asked for.
-Status ExpectBandInfo(const Args& args, const std::optional<BandInfo>& last);
+// `expect bandinfo min=W,H max=W,H integral=W,H actual=W,H modeflags=N`: the five fields
+// read, then checked against the band info the host last asked for.
+Status ReadBandInfoCheck(const Args& args, BandInfo* want);
+Status CompareBandInfo(const BandInfo& want, const std::optional<BandInfo>& last);
 
 // --- buttons and keys ---
 
@@ -53,26 +54,53 @@ Status ReadBandKey(const Args& args, KeyMessage* key);
 // separator nor a submenu (whether it can be chosen or not); nothing when there is none.
 std::optional<UINT> FindMenuCommand(HMENU menu, const std::string& caption);
 
+// The entry `choose=` names in a menu that drops: by its caption (`choose="CAPTION"`), or the
+// K-th entry from the top, separators counted, from 1 (`choose=#K`).
+struct MenuChoice {
+  bool by_position = false;
+  std::string caption;
+  int position = 0;
+};
+// The `choose` option of `dropdown` and `bandkey`; nothing when it is not given.
+Status ReadMenuChoice(const Args& args, std::optional<MenuChoice>* choice);
+// "\"CAPTION\"" or "#K", for messages.
+std::string DescribeChoice(const MenuChoice& choice);
+// The command id of the entry `choice` names in `menu`; nothing when the menu has no such
+// entry, or the entry is a separator or a submenu.
+std::optional<UINT> ChooseMenuEntry(HMENU menu, const MenuChoice& choice);
+
 // Captions as messages write them: `-` alone, others quoted.
 std::string CaptionsText(const std::vector<std::string>& captions);
 
-// The failure of `dropdown N choose="CAPTION"` when nothing was chosen: no menu dropped, or
-// the menu that dropped (`last`) has no such entry.
-Status ChoiceMissed(const Args& args, const std::string& caption, bool menu_dropped,
+// The failure of a command with `choose=` when nothing was chosen: no menu dropped, or the
+// menu that dropped (`last`) has no such entry.
+Status ChoiceMissed(const std::string& what, const MenuChoice& choice, bool menu_dropped,
                     const std::vector<std::string>& last);
 
-// `expect menu "CAPTION" ...` against the last menu that dropped (`shown` menus so far).
-Status ExpectMenu(const Args& args, int shown, const std::vector<std::string>& last);
+// `expect menu "CAPTION" ...`: the captions read, then checked against the last menu that
+// dropped (`shown` menus so far).
+Status ReadMenuCheck(const Args& args, std::vector<std::string>* captions);
+Status CompareMenu(const std::vector<std::string>& want, int shown,
+                   const std::vector<std::string>& last);
 
 // --- message boxes ---
 
-// `expect msgbox "TEXT" [title="T"] [icon=exclamation]` against the last of `count` boxes.
-Status ExpectMsgBox(const Args& args, int count, const tarnivo::MessageBoxSeen& last);
+// `expect msgbox "TEXT" [title="T"] [icon=exclamation]`, read, then checked against the last
+// of `count` boxes.
+struct MessageBoxCheck {
+  std::string text;
+  std::optional<std::string> title;
+  bool exclamation = false;
+};
+Status ReadMsgBoxCheck(const Args& args, MessageBoxCheck* check);
+Status CompareMsgBox(const MessageBoxCheck& check, int count, const tarnivo::MessageBoxSeen& last);
 
 // --- counts, images, the stored count ---
 
-// `expect beeps N`, `expect msgboxes N`, `expect redraws N`: `got` against N.
-Status ExpectNumber(const Args& args, const std::string& what, int got);
+// The N of `expect beeps N`, `expect msgboxes N`, `expect redraws N` (one plain word), and the
+// check of what was counted (`what`: "beeps") against it.
+Status ReadCountWord(const Args& args, int* want);
+Status CompareNumber(const std::string& what, const std::string& written, int want, int got);
 
 // "icons 103 101", "an empty image list" or "no toolbar", for messages.
 std::string DescribeIcons(const std::optional<std::vector<int>>& icons);
@@ -82,7 +110,9 @@ std::string DescribeIcons(const std::optional<std::vector<int>>& icons);
 Status ReadImages(const Args& args, std::vector<int>* want);
 Status CompareImages(const std::vector<int>& want, const std::optional<std::vector<int>>& got);
 
-// `expect count N`: the stored processNC read as a number by the system's own rule.
-Status ExpectCount(const Args& args);
+// `expect count N`: the N read, then the stored processNC read as a number by the system's
+// own rule and checked against it.
+Status ReadStoredCount(const Args& args, std::int32_t* want);
+Status CompareStoredCount(std::int32_t want, const std::string& written);
 
 }  // namespace scenario

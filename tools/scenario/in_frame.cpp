@@ -21,13 +21,19 @@ int FrameNumber(const Args& args, std::size_t pair) {
 
 Status StepIntoFrame(const Args& args, int index, std::size_t count, bool readable,
                      std::string* path) {
+  return StepIntoFrame(args.What(), index, count, readable, path);
+}
+
+Status StepIntoFrame(const std::string& what, int index, std::size_t count, bool readable,
+                     std::string* path) {
   const std::string name = "frame " + std::to_string(index);
   const std::string within = path->empty() ? "" : " in " + *path;
   if (static_cast<std::size_t>(index) >= count)
-    return args.Error("no " + name + within + " (the document has " + std::to_string(count) +
-                      (count == 1 ? " frame)" : " frames)"));
+    return Status::Error(what + ": no " + name + within + " (the document has " +
+                         std::to_string(count) + (count == 1 ? " frame)" : " frames)"));
   if (!readable)
-    return args.Error(name + within + " is from another site: its document cannot be read");
+    return Status::Error(what + ": " + name + within +
+                         " is from another site: its document cannot be read");
   *path += (path->empty() ? "" : " ") + name;
   return Status::Ok();
 }

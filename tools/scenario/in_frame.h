@@ -20,6 +20,9 @@ int FrameNumber(const Args& args, std::size_t pair);
 // `path` names the frames walked so far ("frame 0 frame 1"), and grows by this one.
 Status StepIntoFrame(const Args& args, int index, std::size_t count, bool readable,
                      std::string* path);
+// The same, the error naming the command `what`.
+Status StepIntoFrame(const std::string& what, int index, std::size_t count, bool readable,
+                     std::string* path);
 
 // Walks from `document` down the frames the first `pairs` pairs name; `document` ends at the
 // frame named last. Document: anything with FrameCount() and Frame(index), which answers

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "command_line.h"
-#include "runner.h"
+#include "play.h"
+#include "sim_runner.h"
 
 int main(int argc, char** argv) {
   bool verbose = false;
@@ -18,12 +19,14 @@ int main(int argc, char** argv) {
   int failed = 0;
   bool error = false;
   for (const std::string& file : files) {
-    const scenario::FileResult result = scenario::RunFile(file, verbose, std::cout, std::cerr);
-    if (result == scenario::FileResult::Passed) {
+    scenario::SimRunner runner(verbose, std::cout);
+    const scenario::FileOutcome outcome =
+        scenario::RunFile(runner, file, verbose, std::cout, std::cerr);
+    if (outcome.result == scenario::FileOutcome::Result::Passed) {
       ++passed;
     } else {
       ++failed;
-      error = error || result == scenario::FileResult::Error;
+      error = error || outcome.result == scenario::FileOutcome::Result::Error;
     }
   }
   std::cout << passed << " passed, " << failed << " failed" << std::endl;

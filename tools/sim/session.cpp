@@ -15,18 +15,6 @@
 
 namespace scenario {
 
-const char* OutcomeName(PopupOutcome outcome) {
-  switch (outcome) {
-    case PopupOutcome::Blocked:
-      return "blocked";
-    case PopupOutcome::Allowed:
-      return "allowed";
-    case PopupOutcome::Passed:
-      return "passed";
-  }
-  return "?";
-}
-
 std::optional<std::vector<int>> ToolbarIcons(const tarnivo::CToolbar& band) {
   HWND toolbar = band.ToolbarWindow();
   if (toolbar == nullptr) return std::nullopt;
@@ -108,7 +96,6 @@ void Session::End() {
   }
   cursor_windows_.clear();
   ParkCursor();
-  frame_document.reset();
   view_ = View();
   noted_.clear();
   ResetThreadState();

@@ -1,6 +1,6 @@
-// The state of one scenario file's run: a fresh machine (its own root folder for the
-// registry and the system directory), the browser windows with their bands, the windows the
-// cursor is put over, what the last popup and call gave, and the transcript printed with -v.
+// The state of one scenario file's run on the Linux back end: a fresh machine (its own root
+// folder for the registry and the system directory), the browser windows with their bands,
+// the windows the cursor is put over, and the transcript printed with -v.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +27,6 @@ struct Window {
   tarnivo::host::SitePtr site;
   std::unique_ptr<tarnivo::CToolbar> band;
 };
-
-using PopupOutcome = tarnivo::sim::SimBrowser::PopupOutcome;
-const char* OutcomeName(PopupOutcome outcome);
 
 // The icon resource ids of the band's toolbar image list, main button first (empty for an
 // empty list or none); nothing when the band has no toolbar. DescribeIcons (band_checks.h)
@@ -71,16 +68,6 @@ class Session {
 
   // Lets `milliseconds` pass; with -v, what changed is printed with its time in the wait.
   void Wait(unsigned milliseconds);
-
-  std::optional<PopupOutcome> last_popup;
-  // The band info the host last asked for (`bandinfo MASK`).
-  std::optional<BandInfo> last_band_info;
-  std::optional<std::string> last_result;
-  // The document a leading `in frame N ...` names for the command that follows; null
-  // outside such a line.
-  std::shared_ptr<tarnivo::sim::SimDocument> frame_document;
-  // How that document was named ("frame 0 frame 1"), for messages.
-  std::string frame_path;
 
   // A line of what the system did, printed indented with -v.
   void Say(const std::string& line);

@@ -15,22 +15,18 @@
 // thread; the commands read that (GetKeyState), never GetAsyncKeyState, whose "pressed since
 // the last look" bit belongs to the band's watch. Only input messages are run after a press:
 // the band's timers fire during `wait`, not inside a mouse command.
-//
-// The toolbar form's timers and the time of day belong to the DLL and to the machine:
-// `timer` and `clock` are read and reported as skipped.
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <windows.h>
 
-#include "commands.h"
-#include "cursor.h"
+#include "hands.h"
 #include "lexer.h"
 
 namespace host {
 
-using scenario::Args;
 using scenario::Quote;
 using scenario::Status;
 
@@ -426,72 +422,6 @@ Status Press(bool down, const std::string& what) {
                          (down ? "down" : "up"));
 }
 
-// --- the user ---
-
-Status Cursor(Session& session, const Args& args) {
-  std::string window_class;
-  if (Status named = scenario::CursorClass(args, &window_class); !named.ok()) return named;
-  if (!session.pointer) session.pointer = std::make_shared<Pointer>();
-  Status put = session.pointer->PutOver(window_class, args.What());
-  if (put.ok()) session.Say("the cursor is over a window of class " + Quote(window_class));
-  return put;
-}
-
-Status Mouse(Session& session, const Args& args) {
-  if (Status check = args.Check(1, 1); !check.ok()) return check;
-  bool down = false;
-  if (Status choice = Choice(args, 0, "down", "up", &down); !choice.ok()) return choice;
-  if (Status pressed = Press(down, args.What() + " " + args.Text(0)); !pressed.ok()) return pressed;
-  session.Say(std::string("left button ") + (down ? "down" : "up"));
-  return Status::Ok();
-}
-
-Status Click(Session& session, const Args& args) {
-  if (Status check = args.Check(0, 0); !check.ok()) return check;
-  if (Status pressed = Press(true, args.What()); !pressed.ok()) return pressed;
-  if (Status released = Press(false, args.What()); !released.ok()) return released;
-  session.Say("left button down and up");
-  return Status::Ok();
-}
-
-// --- the toolbar form's timers and the time of day ---
-
-bool IsFormTimer(const std::string& name) {
-  return name == "Timer1" || name == "Timer2" || name == "Timer3";
-}
-
-bool ParseClock(const std::string& text) {
-  if (text.size() != 8 || text[2] != ':' || text[5] != ':') return false;
-  const int limits[3] = {23, 59, 59};
-  for (std::size_t i = 0; i < 3; ++i) {
-    const char high = text[i * 3];
-    const char low = text[i * 3 + 1];
-    if (high < '0' || high > '9' || low < '0' || low > '9') return false;
-    if ((high - '0') * 10 + (low - '0') > limits[i]) return false;
-  }
-  return true;
-}
-
-Status Timer(Session&, const Args& args) {
-  if (Status check = args.Check(2, 2); !check.ok()) return check;
-  if (!IsFormTimer(args.Text(0)))
-    return args.Error("unknown timer " + Quote(args.Text(0)) + " (Timer1, Timer2 or Timer3)");
-  bool on = false;
-  if (Status choice = Choice(args, 1, "on", "off", &on); !choice.ok()) return choice;
-  return Status::Skipped(
-      "timer: the toolbar form's timers are switched only by the DLL's own "
-      "code");
-}
-
-Status Clock(Session&, const Args& args) {
-  if (Status check = args.Check(1, 1); !check.ok()) return check;
-  if (!ParseClock(args.Text(0)))
-    return args.Error("a time of day HH:MM:SS is expected, not " + Quote(args.Text(0)));
-  return Status::Skipped(
-      "clock: the DLL reads the machine's own clock, which the host leaves "
-      "alone");
-}
-
 }  // namespace
 
 bool ResetMouse(std::string* error) {
@@ -510,6 +440,15 @@ bool ResetMouse(std::string* error) {
   }
   return true;
 }
+
+Status PutCursorOver(Session& session, const std::string& window_class, const std::string& what) {
+  if (!session.pointer) session.pointer = std::make_shared<Pointer>();
+  Status put = session.pointer->PutOver(window_class, what);
+  if (put.ok()) session.Say("the cursor is over a window of class " + Quote(window_class));
+  return put;
+}
+
+Status PressLeftButton(bool down, const std::string& what) { return Press(down, what); }
 
 int RunMenuWindow(int argc, char** argv) {
   long x = 0;
@@ -550,14 +489,6 @@ int RunMenuWindow(int argc, char** argv) {
   DestroyWindow(owner);
   CloseHandle(parent);
   return 0;
-}
-
-void AddUserCommands(CommandTable& table) {
-  table.commands["cursor"] = Cursor;
-  table.commands["mouse"] = Mouse;
-  table.commands["click"] = Click;
-  table.commands["timer"] = Timer;
-  table.commands["clock"] = Clock;
 }
 
 }  // namespace host

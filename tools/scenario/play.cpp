@@ -1,0 +1,456 @@
+#include "play.h"
+
+#include <exception>
+#include <fstream>
+#include <utility>
+
+#include "in_frame.h"
+#include "lexer.h"
+#include "machine.h"
+#include "platform/win32.h"
+
+namespace scenario {
+namespace {
+
+std::string Texts(const std::vector<std::string>& texts) {
+  if (texts.empty()) return "an empty list";
+  std::string out;
+  for (const std::string& text : texts) out += (out.empty() ? "" : " ") + Quote(text);
+  return out;
+}
+
+// Plays one description: the machine's own state here, everything else through the runner.
+class Player {
+ public:
+  Player(Runner& runner, Play& play, const Command& command)
+      : runner_(runner), play_(play), command_(command), what_(command.what) {}
+
+  // --- machine state ---
+
+  Status operator()(const RegCommand& reg) {
+    long result = 0;
+    switch (reg.op) {
+      case RegCommand::Op::Set:
+        result = StoreString(reg.name, reg.text);
+        break;
+      case RegCommand::Op::Dword:
+        result = StoreDword(reg.name, reg.dword);
+        break;
+      case RegCommand::Op::Delete:
+        result = DeleteValue(reg.name);
+        break;
+      case RegCommand::Op::DeleteKey:
+        result = DeleteSettingsKey();
+        break;
+    }
+    if (result != ERROR_SUCCESS)
+      return Status::Failure(what_ + ": the registry answered error " + std::to_string(result));
+    return Status::Ok();
+  }
+
+  Status operator()(const ListFileCommand& file) {
+    std::string error;
+    const bool done = file.remove ? DeleteListFile(&error) : WriteListFile(file.bytes, &error);
+    if (!done) return Status::Failure(what_ + ": " + error);
+    return Status::Ok();
+  }
+
+  Status operator()(const ClockCommand& clock) { return runner_.SetClock(clock); }
+  Status operator()(const WaitCommand& wait) { return runner_.Wait(wait.milliseconds); }
+  Status operator()(const TimerCommand& timer) {
+    return runner_.SwitchTimer(what_, timer.timer, timer.on);
+  }
+
+  // --- the browser and the page ---
+
+  Status operator()(const StartCommand& start) { return runner_.Start(start.with_browser); }
+  Status operator()(const StopCommand&) { return runner_.Stop(what_); }
+  Status operator()(const ClosingCommand&) { return runner_.Closing(what_); }
+  Status operator()(const PageCommand& page) { return runner_.ShowPage(what_, page); }
+  Status operator()(const FocusCommand& focus) { return runner_.Focus(what_, focus.tag); }
+  Status operator()(const BusyCommand& busy) { return runner_.SetBusy(what_, busy.busy); }
+  Status operator()(const NavigateCommand& navigate) {
+    return runner_.Navigate(what_, navigate.url);
+  }
+  Status operator()(const CompleteCommand& complete) {
+    return runner_.Complete(what_, complete.top);
+  }
+  Status operator()(const StateChangeCommand&) { return runner_.StateChange(what_); }
+
+  Status operator()(const PopupCommand&) {
+    PopupOutcome outcome = PopupOutcome::Passed;
+    if (Status popup = runner_.Popup(what_, &outcome); !popup.ok()) return popup;
+    play_.last_popup = outcome;
+    runner_.Say(std::string("popup ") + OutcomeName(outcome));
+    return Status::Ok();
+  }
+
+  Status operator()(const ScriptCommand& script) {
+    std::unique_ptr<PageDocument> document;
+    if (Status target = Target(&document); !target.ok()) return target;
+    document->AddScript(script.text, script.src);
+    return Status::Ok();
+  }
+  Status operator()(const FrameCommand& frame) {
+    std::unique_ptr<PageDocument> document;
+    if (Status target = Target(&document); !target.ok()) return target;
+    document->AddFrame(frame.readable);
+    return Status::Ok();
+  }
+  Status operator()(const ObjectCommand& object) {
+    std::unique_ptr<PageDocument> document;
+    if (Status target = Target(&document); !target.ok()) return target;
+    document->AddObject(object.code_base);
+    return Status::Ok();
+  }
+  Status operator()(const PageEventCommand& event) { return runner_.PageEvent(what_, event); }
+
+  // --- the user ---
+
+  Status operator()(const CursorCommand& cursor) {
+    return runner_.Cursor(what_, cursor.window_class);
+  }
+  Status operator()(const MouseCommand& mouse) { return runner_.Mouse(what_, mouse.down); }
+  Status operator()(const ClickCommand&) { return runner_.Click(what_); }
+  Status operator()(const KeyCommand& key) { return runner_.CtrlKey(key.down); }
+  Status operator()(const ScrollLockCommand& lock) { return runner_.ScrollLock(what_, lock.on); }
+
+  Status operator()(const BandKeyCommand& key) {
+    MenuOutcome outcome;
+    if (Status sent = runner_.BandKey(what_, key.key, key.choice, &outcome); !sent.ok())
+      return sent;
+    return Chosen(key.choice, outcome);
+  }
+  Status operator()(const ShowCommand& show) { return runner_.Show(what_, show.show); }
+  Status operator()(const BandInfoCommand& ask) {
+    BandInfo info;
+    if (Status asked = runner_.AskBandInfo(what_, ask.mask, &info); !asked.ok()) return asked;
+    play_.last_band_info = info;
+    runner_.Say("band info " + DescribeBandInfo(info));
+    return Status::Ok();
+  }
+  Status operator()(const ButtonCommand& button) { return runner_.Button(what_, button); }
+  Status operator()(const DropDownCommand& drop) {
+    MenuOutcome outcome;
+    if (Status pressed = runner_.DropDown(what_, drop, &outcome); !pressed.ok()) return pressed;
+    return Chosen(drop.choice, outcome);
+  }
+
+  // --- calling the system directly ---
+
+  Status operator()(const CallCommand& call) {
+    play_.last_result.reset();
+    Status status = runner_.Call(what_, call, &play_.last_result);
+    if (status.ok() && play_.last_result) runner_.Say("result " + Quote(*play_.last_result));
+    return status;
+  }
+  Status operator()(const SetCommand& set) {
+    return runner_.SetState(what_, *set.state, set.value);
+  }
+  Status operator()(const ListCommand& change) { return runner_.ChangeList(what_, change); }
+
+  // --- expectations ---
+
+  Status operator()(const ExpectPopup& popup) {
+    const std::string got = play_.last_popup ? OutcomeName(*play_.last_popup) : "no popup";
+    if (got == popup.want) return Status::Ok();
+    return Status::Expected("popup " + popup.want, got);
+  }
+
+  Status operator()(const ExpectResult& result) {
+    if (play_.last_result && *play_.last_result == result.want) return Status::Ok();
+    return Status::Expected("result " + Quote(result.want),
+                            play_.last_result ? Quote(*play_.last_result) : "no result");
+  }
+
+  Status operator()(const ExpectReg& reg) {
+    const std::optional<RawValue> got = ReadValue(reg.name);
+    const std::string got_text = got ? Describe(*got) : "missing";
+    std::string want_text;
+    bool holds = false;
+    switch (reg.form) {
+      case ExpectReg::Form::Missing:
+        want_text = "missing";
+        holds = !got;
+        break;
+      case ExpectReg::Form::Dword:
+        want_text = "dword " + std::to_string(reg.dword);
+        holds = got && got_text == want_text;
+        break;
+      case ExpectReg::Form::Text:
+        want_text = Quote(reg.bytes);
+        holds = got && got->type == REG_SZ && got->bytes == reg.bytes;
+        break;
+    }
+    if (holds) return Status::Ok();
+    return Status::Expected("reg " + reg.name + " " + want_text, got_text);
+  }
+
+  Status operator()(const ExpectKey& key) {
+    const bool present = SettingsKeyExists();
+    if (present == key.present) return Status::Ok();
+    return Status::Expected(std::string("key ") + (key.present ? "present" : "missing"),
+                            present ? "present" : "missing");
+  }
+
+  Status operator()(const ExpectCount& count) {
+    return CompareStoredCount(count.want, count.written);
+  }
+
+  Status operator()(const ExpectListFile& file) {
+    const std::optional<std::string> got = ReadListFile();
+    const std::string got_text = got ? Quote(*got) : "missing";
+    if (file.missing) {
+      if (!got) return Status::Ok();
+      return Status::Expected("listfile missing", got_text);
+    }
+    if (got && *got == file.bytes) return Status::Ok();
+    return Status::Expected("listfile " + Quote(file.bytes), got_text);
+  }
+
+  Status operator()(const ExpectList& list) {
+    std::vector<std::pair<std::string, std::int32_t>> entries;
+    if (Status read = runner_.ReadList(what_, list.list, &entries); !read.ok()) return read;
+    std::vector<std::string> got;
+    for (const auto& entry : entries) got.push_back(entry.first);
+    if (got == list.want) return Status::Ok();
+    return Status::Expected("list " + list.list + " " + Texts(list.want), Texts(got));
+  }
+
+  Status operator()(const ExpectTag& tag) {
+    std::vector<std::pair<std::string, std::int32_t>> entries;
+    if (Status read = runner_.ReadList(what_, tag.list, &entries); !read.ok()) return read;
+    const std::string expected = "tag " + tag.written + " on " + Quote(tag.text);
+    for (const auto& entry : entries) {
+      if (entry.first != tag.text) continue;
+      if (entry.second == tag.want) return Status::Ok();
+      return Status::Expected(expected, "tag " + std::to_string(entry.second));
+    }
+    return Status::Expected(expected, "no such entry in " + tag.list);
+  }
+
+  Status operator()(const ExpectState& state) {
+    std::string got;
+    if (Status read = runner_.GetState(what_, *state.state, &got); !read.ok()) return read;
+    if (got == state.want) return Status::Ok();
+    return Status::Expected(
+        std::string("state ") + state.state->name + " " + ShowStateValue(*state.state, state.want),
+        ShowStateValue(*state.state, got));
+  }
+
+  Status operator()(const ExpectCounter& counter) {
+    int got = 0;
+    const char* name = "";
+    Status read;
+    switch (counter.what) {
+      case ExpectCounter::What::Beeps:
+        name = "beeps";
+        read = runner_.Beeps(&got);
+        break;
+      case ExpectCounter::What::Redraws:
+        name = "redraws";
+        read = runner_.Redraws(what_, &got);
+        break;
+      case ExpectCounter::What::MessageBoxes: {
+        name = "msgboxes";
+        tarnivo::MessageBoxSeen last;
+        read = runner_.MessageBoxes(&got, &last);
+        break;
+      }
+    }
+    if (!read.ok()) return read;
+    return CompareNumber(name, counter.written, counter.want, got);
+  }
+
+  Status operator()(const ExpectScrollLock& lock) {
+    const bool on = (GetKeyState(VK_SCROLL) & 1) != 0;
+    if (on == lock.on) return Status::Ok();
+    return Status::Expected(std::string("scrolllock ") + (lock.on ? "on" : "off"),
+                            on ? "on" : "off");
+  }
+
+  Status operator()(const ExpectTimer& timer) {
+    bool running = false;
+    std::string note;
+    if (Status read = runner_.TimerRunning(what_, timer.timer, &running, &note); !read.ok())
+      return read;
+    if (running == timer.on) return Status::Ok();
+    return Status::Expected("timer " + timer.name + (timer.on ? " on" : " off"),
+                            std::string(running ? "on" : "off") + note);
+  }
+
+  Status operator()(const ExpectScript& script) {
+    std::unique_ptr<PageDocument> document;
+    if (Status target = Target(&document); !target.ok()) return target;
+    return CompareScript(script.check, Within(), document->Scripts(script.check.field == "src"));
+  }
+
+  Status operator()(const ExpectObject& object) {
+    std::unique_ptr<PageDocument> document;
+    if (Status target = Target(&document); !target.ok()) return target;
+    return CompareObject(object.check, Within(), document->Objects());
+  }
+
+  Status operator()(const ExpectCaption& caption) {
+    std::string got;
+    if (Status read = runner_.Caption(what_, caption.name, &got); !read.ok()) return read;
+    if (caption.prefix ? got.compare(0, caption.text.size(), caption.text) == 0
+                       : got == caption.text)
+      return Status::Ok();
+    return Status::Expected(
+        "caption " + caption.name + (caption.prefix ? " prefix=" : " ") + Quote(caption.text),
+        Quote(got));
+  }
+
+  Status operator()(const ExpectMenu& menu) {
+    int shown = 0;
+    std::vector<std::string> last;
+    if (Status read = runner_.Menus(&shown, &last); !read.ok()) return read;
+    return CompareMenu(menu.captions, shown, last);
+  }
+
+  Status operator()(const ExpectMsgBox& box) {
+    int count = 0;
+    tarnivo::MessageBoxSeen last;
+    if (Status read = runner_.MessageBoxes(&count, &last); !read.ok()) return read;
+    return CompareMsgBox(box.check, count, last);
+  }
+
+  Status operator()(const ExpectBandInfo& info) {
+    return CompareBandInfo(info.want, play_.last_band_info);
+  }
+
+  Status operator()(const ExpectImages& images) {
+    std::optional<std::vector<int>> icons;
+    if (Status read = runner_.Images(what_, &icons); !read.ok()) return read;
+    return CompareImages(images.ids, icons);
+  }
+
+ private:
+  // The document a page command or a page expectation works on: the one a leading
+  // `in frame N ...` names, else the document the browser shows.
+  Status Target(std::unique_ptr<PageDocument>* document) {
+    const bool in_frame = !command_.frames.empty();
+    if (Status shown = runner_.ShownDocument(in_frame ? "in" : what_, document); !shown.ok())
+      return shown;
+    std::string path;
+    for (const int index : command_.frames) {
+      const std::size_t count = (*document)->FrameCount();
+      std::unique_ptr<PageDocument> frame;
+      if (static_cast<std::size_t>(index) < count)
+        frame = (*document)->Frame(static_cast<std::size_t>(index));
+      if (Status step = StepIntoFrame("in", index, count, frame != nullptr, &path); !step.ok())
+        return step;
+      *document = std::move(frame);
+    }
+    return Status::Ok();
+  }
+
+  // " in frame 0 frame 1" after a leading `in frame ...`, for messages.
+  std::string Within() const { return command_.frames.empty() ? "" : " in " + command_.frame_path; }
+
+  Status Chosen(const std::optional<MenuChoice>& choice, const MenuOutcome& outcome) {
+    if (!choice || outcome.chosen) return Status::Ok();
+    int shown = 0;
+    std::vector<std::string> last;
+    if (Status read = runner_.Menus(&shown, &last); !read.ok()) return read;
+    return ChoiceMissed(what_, *choice, outcome.dropped, last);
+  }
+
+  Runner& runner_;
+  Play& play_;
+  const Command& command_;
+  const std::string& what_;
+};
+
+}  // namespace
+
+const char* OutcomeName(PopupOutcome outcome) {
+  switch (outcome) {
+    case PopupOutcome::Blocked:
+      return "blocked";
+    case PopupOutcome::Allowed:
+      return "allowed";
+    case PopupOutcome::Passed:
+      return "passed";
+  }
+  return "?";
+}
+
+Status PlayCommand(Runner& runner, Play& play, const Command& command) {
+  return std::visit(Player(runner, play, command), command.body);
+}
+
+FileOutcome RunFile(Runner& runner, const std::string& path, bool verbose, std::ostream& out,
+                    std::ostream& err) {
+  FileOutcome outcome;
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    out.flush();
+    err << path << ": cannot open the file\n";
+    outcome.result = FileOutcome::Result::Error;
+    return outcome;
+  }
+  std::string error;
+  if (!runner.Begin(&error)) {
+    out.flush();
+    err << path << ": " << error << '\n';
+    outcome.result = FileOutcome::Result::Error;
+    return outcome;
+  }
+  Play play;
+  int expectations_run = 0;
+  bool action_skipped = false;
+  std::string line;
+  int number = 0;
+  while (std::getline(file, line)) {
+    ++number;
+    if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // a BOM
+    if (IsBlankOrComment(line)) continue;
+    const std::string where = path + ":" + std::to_string(number) + ": ";
+    if (verbose) out << where << Trim(line) << '\n';
+    std::vector<Word> words;
+    Command command;
+    Status status;
+    if (!SplitLine(line, &words, &error)) {
+      status = Status::Error(error);
+    } else if (status = ReadCommand(std::move(words), &command); status.ok()) {
+      runner.BeforeCommand(command);
+      try {
+        status = PlayCommand(runner, play, command);
+      } catch (const std::exception& e) {
+        status = Status::Failure(command.what + ": " + runner.ExceptionText() + ": " + e.what());
+      } catch (...) {
+        status = Status::Failure(command.what + ": " + runner.ExceptionText());
+      }
+      runner.AfterCommand(command);
+      // What the expectation found does not count after a skipped command; a line that
+      // cannot be run still stops the file.
+      if (command.expectation && action_skipped && status.kind != Status::Kind::Error)
+        status = Status::Skipped("this expectation follows a skipped command");
+    }
+    if (status.kind == Status::Kind::Skipped) {
+      ++outcome.skipped_lines;
+      action_skipped = action_skipped || !command.expectation;
+      if (verbose) out << where << "skipped: " << status.message << '\n';
+      continue;
+    }
+    if (status.ok()) {
+      if (command.expectation) ++expectations_run;
+      continue;
+    }
+    out.flush();
+    err << where << status.message << '\n';
+    err.flush();
+    outcome.result = status.kind == Status::Kind::Failed ? FileOutcome::Result::Failed
+                                                         : FileOutcome::Result::Error;
+    runner.End();
+    return outcome;
+  }
+  runner.End();
+  if (outcome.skipped_lines > 0 && expectations_run == 0)
+    outcome.result = FileOutcome::Result::Skipped;
+  return outcome;
+}
+
+}  // namespace scenario
