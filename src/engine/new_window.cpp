@@ -1,6 +1,8 @@
 // The new-window decision.
 #include "engine/new_window.h"
 
+#include <utility>
+
 #include "engine/normalize_domain.h"
 #include "engine/text_internal.h"
 #include "store/site_list_file.h"
@@ -48,7 +50,7 @@ NewWindowAnswer DecideNewWindow(const NewWindowInputs& inputs, NewWindowQuestion
 
   std::string domain;
   try {
-    domain = ask.PageDomain().value_or("");
+    if (std::optional<std::string> read = ask.PageDomain()) domain = std::move(*read);
   } catch (...) {
   }
   bool allowed = false;
@@ -69,7 +71,7 @@ NewWindowAnswer DecideNewWindow(const NewWindowInputs& inputs, NewWindowQuestion
 
   std::string tag;
   try {
-    tag = UpperCase(ask.FocusedTag().value_or(""));
+    if (std::optional<std::string> read = ask.FocusedTag()) tag = UpperCase(std::move(*read));
   } catch (...) {
   }
   // The button is asked only when the first two tests pass.
