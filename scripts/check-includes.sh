@@ -10,6 +10,8 @@
 # Headers named *_internal.h in engine/ are for engine/ alone, and no file of src/ includes
 # anything of tools/, except the Linux back end (src/platform/linux/), which may. Every line
 # that breaks a rule is named with its file and line; the script fails when there is one.
+# A name is taken for the file it stands for (".." parts resolved), beside the including file
+# first and then below src/, as the compiler finds it.
 #
 # Usage: scripts/check-includes.sh [ROOT]   (ROOT: the source tree, by default this one)
 set -euo pipefail
@@ -22,6 +24,20 @@ top_folder() {
   echo "${rest%%/*}"
 }
 
+# Path $1 with its "." and ".." parts resolved ("src/ui/../server/x.h" is "src/server/x.h").
+tidy_path() {
+  local part out=()
+  local IFS=/
+  for part in $1; do
+    case $part in
+      '' | .) ;;
+      ..) if [ ${#out[@]} -gt 0 ]; then unset 'out[${#out[@]}-1]'; fi ;;
+      *) out+=("$part") ;;
+    esac
+  done
+  echo "${out[*]}"
+}
+
 # Whether include name $1 is a file of tools/: named from tools/, or found below it.
 is_tools_file() {
   local name=$1
@@ -32,18 +48,28 @@ is_tools_file() {
 
 # Why file $1 may not include $2 (empty: it may).
 violation() {
-  local file=$1 name=$2 from to
+  local file=$1 name=$2 from to path
   from=$(top_folder "$file")
-  # A name that is no file of src/ (a system or generated header) is only checked for tools/.
-  if [ ! -e "src/$name" ] && [ ! -e "$(dirname "$file")/$name" ]; then
-    if is_tools_file "$name"; then
+  # The file the name stands for, looked up as the compiler does: beside the including file
+  # first, then below src/; a name found in neither but below tools/ (on the include path of
+  # the Linux back end) is a file of tools/.
+  if [ -e "$(dirname "$file")/$name" ]; then
+    path=$(tidy_path "$(dirname "$file")/$name")
+  elif [ -e "src/$name" ]; then
+    path=$(tidy_path "src/$name")
+  elif is_tools_file "$name"; then
+    path=tools/$name
+  else
+    return 0 # a system or generated header
+  fi
+  case $path in
+    tools/*)
       case $file in src/platform/linux/*) ;; *) echo "src/ may not include tools/ files" ;; esac
-    fi
-    return
-  fi
-  if [ ! -e "src/$name" ]; then
-    name=$(dirname "${file#src/}")/$name  # relative to the including file
-  fi
+      return
+      ;;
+    src/*) name=${path#src/} ;;
+    *) return 0 ;;
+  esac
   to=${name%%/*}
   case $name in
     engine/*_internal.h)
