@@ -136,7 +136,7 @@ TEST(NewWindowDecision, Cases) {
       // Block All ignores the pass, Ctrl and the user's press, and leaves their credits.
       {false, "1", "ads.example", "", "1", true, true, "A", true, false, "block image seen=0",
        "domain"},
-      // A level that is no number counts as Block All.
+      // A level that is no number, or the number 1 written otherwise, counts as Block All.
       {false, "1", "ads.example", "", "abc", false, false, "A", true, false, "block image seen=0",
        "domain"},
       {false, "1", "ads.example", "", "", false, false, "A", true, false, "block image seen=0",
