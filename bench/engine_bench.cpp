@@ -2,10 +2,13 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "engine/new_window.h"
 #include "engine/normalize_domain.h"
 #include "platform/linux/backend.h"
 #include "platform/win32.h"
@@ -96,6 +99,44 @@ void BM_DecisionBlockAndCount(benchmark::State& state) {
   window.band->SetSite(nullptr);
 }
 BENCHMARK(BM_DecisionBlockAndCount);
+
+// The decision's questions with fixed answers: the page of `domain`, Ctrl held.
+class CtrlHeldOn : public NewWindowQuestions {
+ public:
+  explicit CtrlHeldOn(std::string domain) : domain_(std::move(domain)) {}
+  std::optional<std::string> PageDomain() override { return domain_; }
+  bool CtrlIsDown() override { return true; }
+  std::optional<std::string> FocusedTag() override { return std::string("A"); }
+  bool LeftButtonPressed() override { return false; }
+
+ private:
+  std::string domain_;
+};
+
+// The decision alone, without the band, the browser or the back end: a popup from a page of
+// `domain` among range(0) allowed sites, at the level "Normal" with Ctrl held.
+void DecideAlone(benchmark::State& state, const std::string& domain, const std::string& listed) {
+  SiteList allowed;
+  allowed.AddAll(MakeSites(static_cast<int>(state.range(0)) - (listed.empty() ? 0 : 1)));
+  if (!listed.empty()) allowed.Add(listed);
+  const std::string enabled = "1";
+  const std::string level = "0";
+  const NewWindowInputs inputs{false, enabled, level, allowed, false, false, 103};
+  CtrlHeldOn ask(domain);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(DecideNewWindow(inputs, ask));
+  }
+}
+
+void BM_DecisionAloneUnlistedSite(benchmark::State& state) {
+  DecideAlone(state, "www.ads.unlisted-site.net", "");
+}
+BENCHMARK(BM_DecisionAloneUnlistedSite)->Arg(1000)->Arg(32767);
+
+void BM_DecisionAloneAllowedSite(benchmark::State& state) {
+  DecideAlone(state, "www.zzzzlisted.com", "*.zzzzlisted.com");
+}
+BENCHMARK(BM_DecisionAloneAllowedSite)->Arg(1000)->Arg(32767);
 
 void WriteListFile(int count) {
   AllowedSites().Clear();

@@ -13,6 +13,9 @@ git ls-files -co --exclude-standard -- '*.cpp' '*.h' |
   while IFS= read -r f; do [ -f "$f" ] && printf '%s\0' "$f"; done |
   xargs -0 clang-format --dry-run --Werror
 
+echo "== include directions"
+scripts/check-includes.sh
+
 echo "== builds"
 for preset in linux-asan windows windows32 linux-bench; do
   cmake --preset "$preset" >/dev/null

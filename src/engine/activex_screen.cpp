@@ -9,7 +9,6 @@
 
 #include "platform/win32.h"
 #include "store/settings.h"
-#include "store/site_list.h"
 #include "store/site_list_file.h"
 
 namespace tarnivo {
@@ -58,16 +57,17 @@ class Property {
 // One run of ScanActiveX over a document and its frames.
 class Scan {
  public:
+  explicit Scan(const ActiveXScreenInputs& inputs) : inputs_(inputs) {}
   void Document(const host::ObjectPtr& document, int depth);
 
  private:
   // True once the page has been found complete: the scan ends there, at every level.
   bool Ended() {
-    if (!ended_ && Shared().PageComplete) ended_ = true;
+    if (!ended_ && inputs_.pageComplete) ended_ = true;
     return ended_;
   }
-  // Pattern `index` of ActiveXPatterns as it is now; false when the list has no such entry.
-  static bool Pattern(std::size_t index, std::string* pattern);
+  // Pattern `index` as the list is now; false when the list has no such entry.
+  bool Pattern(std::size_t index, std::string* pattern) const;
 
   // Calls `visit` with each item of `collection`, index 0 to length - 1 (at most
   // kScanMaxItems), skipping an item that cannot be had; stops when the scan ends.
@@ -81,13 +81,14 @@ class Scan {
   void ClearSource(Property& src, const std::string& pattern);
   void Neutralise(host::Object& element, Property& codeBase, const std::string& pattern);
 
+  const ActiveXScreenInputs& inputs_;
   bool ended_ = false;
   // The documents being scanned, from the top one down to the current one.
   std::vector<const void*> open_;
 };
 
-bool Scan::Pattern(std::size_t index, std::string* pattern) {
-  const std::vector<std::string>& patterns = Shared().ActiveXPatterns;
+bool Scan::Pattern(std::size_t index, std::string* pattern) const {
+  const std::vector<std::string>& patterns = inputs_.patterns;
   if (index >= patterns.size()) return false;
   // A copy: the page's objects are called while the pattern is in use.
   *pattern = patterns[index];
@@ -183,10 +184,10 @@ void Scan::Frames(host::Object& document, int depth) {
 void Scan::FrameElements(host::Object& frameDocument) {
   host::ObjectPtr all = host::GetObjectProperty(frameDocument, "All");
   if (!all) return;
-  for (std::size_t t = 0; t < Shared().ActiveXTags.size(); ++t) {
+  for (std::size_t t = 0; t < inputs_.tags.size(); ++t) {
     if (Ended()) return;
     try {
-      const std::string tag = Shared().ActiveXTags[t];
+      const std::string tag = inputs_.tags[t];
       host::Value tagged;
       if (!all->Call("tags", {host::Value::Of(tag)}, &tagged)) continue;
       if (tagged.kind != host::Value::Kind::Object || !tagged.object) continue;
@@ -218,23 +219,34 @@ void Scan::Neutralise(host::Object& element, Property& codeBase, const std::stri
 
 }  // namespace
 
-void BuildActiveXPatterns() {
-  std::vector<std::string> patterns(std::begin(kBuiltInPatterns), std::end(kBuiltInPatterns));
-  const SiteList& blocked = BlockedActiveX();
-  for (int i = 0; i < blocked.Count(); ++i) patterns.push_back(blocked.Text(i));
-  ThreadShared& shared = Shared();
-  shared.ActiveXPatterns = std::move(patterns);
-  shared.ActiveXTags = {"object"};
+ActiveXLists BuildActiveXPatterns(const SiteList& blocked) {
+  ActiveXLists lists;
+  lists.patterns.assign(std::begin(kBuiltInPatterns), std::end(kBuiltInPatterns));
+  for (int i = 0; i < blocked.Count(); ++i) lists.patterns.push_back(blocked.Text(i));
+  lists.tags = {"object"};
+  return lists;
 }
 
-void ScanActiveX(const host::ObjectPtr& document) {
+void ScanActiveX(const host::ObjectPtr& document, const ActiveXScreenInputs& inputs) {
   try {
-    if (!document || Shared().PageComplete) return;
-    Scan scan;
+    if (!document || inputs.pageComplete) return;
+    Scan scan(inputs);
     scan.Document(document, 0);
   } catch (...) {
     // The timer tick that runs the scan never sees a failure of it.
   }
+}
+
+void BuildActiveXPatterns() {
+  ActiveXLists lists = BuildActiveXPatterns(BlockedActiveX());
+  ThreadShared& shared = Shared();
+  shared.ActiveXPatterns = std::move(lists.patterns);
+  shared.ActiveXTags = std::move(lists.tags);
+}
+
+void ScanActiveX(const host::ObjectPtr& document) {
+  const ThreadShared& shared = Shared();
+  ScanActiveX(document, {shared.ActiveXPatterns, shared.ActiveXTags, shared.PageComplete});
 }
 
 }  // namespace tarnivo

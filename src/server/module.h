@@ -1,28 +1,15 @@
-// The module the system's code lives in, and what each user-interface thread sets up once.
+// What each user-interface thread sets up once, and (from platform/module.h) the module the
+// system's code lives in.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/module.h"
 
 namespace tarnivo {
-
-// The module holding the system's code, for window classes and resources: tarnivo.dll when
-// the code runs in it (its entry point keeps the handle), otherwise the program the code is
-// linked into (a test program; on Linux always the program).
-HINSTANCE ModuleInstance();
-// Kept by the DLL's entry point.
-void KeepModuleInstance(HINSTANCE instance);
 
 // The start-up of a user-interface thread, run before the first band object on it: loads
 // shell32.dll (kept, see ShellLibrary) and the common controls' ComboBoxEx classes; true when
 // no step failed. It runs again on a thread whose shell library was released (or could not
 // be loaded). Defined by the COM server on Windows; does nothing on Linux.
 bool StartUserInterfaceThread();
-
-// The shell library loaded by this thread's start-up; null before it or after its release.
-HMODULE ShellLibrary();
-// Keeps `library` as this thread's shell library (the start-up).
-void KeepShellLibrary(HMODULE library);
-// Frees this thread's shell library (the toolbar form does this when it unloads).
-void ReleaseShellLibrary();
 
 }  // namespace tarnivo

@@ -85,7 +85,8 @@ void CToolbar::SetSite(host::SitePtr site) {
   } catch (...) {
   }
   try {
-    frmToolbar::Instance().Init(m_oIE_, this);
+    form_ = &frmToolbar::Instance();
+    form_->Init(m_oIE_, this);
   } catch (...) {
   }
   try {

@@ -6,13 +6,26 @@
 #include <memory>
 #include <string>
 
+#include "engine/credits.h"
+#include "engine/navigation.h"
+#include "engine/new_window.h"
 #include "platform/win32.h"
 #include "server/host.h"
 #include "ui/controls/mod_subclass.h"
+#include "ui/toolbar/scroll_lock.h"
+#include "ui/toolbar/toolbar_band.h"
 
 namespace tarnivo {
 
-class CToolbar : public host::BrowserEvents, public host::DocumentEvents, public ISubclass {
+class frmToolbar;
+
+// The band's handlers of the browser's and the page's events gather what the engine's steps
+// need, ask them, and carry out their answers. `Enabled`, the master switch, comes with
+// ToolbarBand.
+class CToolbar : public ToolbarBand,
+                 public host::BrowserEvents,
+                 public host::DocumentEvents,
+                 public ISubclass {
  public:
   // Reads the settings; on first run stores the first-run values.
   CToolbar();
@@ -20,22 +33,20 @@ class CToolbar : public host::BrowserEvents, public host::DocumentEvents, public
   CToolbar(const CToolbar&) = delete;
   CToolbar& operator=(const CToolbar&) = delete;
 
-  // Master switch, the band's copy of processNR ("1" = blocking on).
-  std::string Enabled;
   // The next popup is let through once (a right click in the page).
   bool AllowNextPopup = false;
   // A javascript: navigation has followed a user press since the last decision (0 or 1).
   std::uint8_t ScriptNavigationSeen = 0;
 
   // The image set of the main button (103 on, 1 just blocked, 2 off).
-  std::int32_t Icone() const { return icone_; }
+  std::int32_t Icone() const override { return icone_; }
   // Writing a different value reloads the toolbar images.
-  void SetIcone(std::int32_t id);
+  void SetIcone(std::int32_t id) override;
 
   // Gives the band its site, or takes it away (null).
   void SetSite(host::SitePtr site);
   // Shows or hides the band's toolbar window (IDockingWindow::ShowDW).
-  void ShowDW(bool show);
+  void ShowDW(bool show) override;
   // Closes the band's window (IDockingWindow::CloseDW): the toolbar goes and the toolbar
   // form unloads.
   void CloseDW();
@@ -80,9 +91,9 @@ class CToolbar : public host::BrowserEvents, public host::DocumentEvents, public
   // and every dialog but "frmSlider" and "frmLang" centred across the screen. Returns when
   // the dialog's "Show" returns. A member the form does not answer is skipped; a band
   // without a toolbar places the form at the top of the screen.
-  void ShowForm(const host::ObjectPtr& frm);
+  void ShowForm(const host::ObjectPtr& frm) override;
   // Hides and shows the toolbar so that the host paints it again.
-  void Redraw();
+  void Redraw() override;
   HWND ToolbarWindow() const { return toolbar_window_; }
 
   // Focus and keys (IInputObject).
@@ -140,10 +151,17 @@ class CToolbar : public host::BrowserEvents, public host::DocumentEvents, public
   void SetIEdoc(host::ObjectPtr document);
   // Releases the browser and the page (their events stop) and clears the user's credits.
   void LetGoOfBrowserAndPage();
-  void Block(host::EventFlag* Cancel);
+  // Carries out the new-window decision's answer: the beep, the image and the redraw, Cancel,
+  // the count; then Scroll Lock and the credits.
+  void CarryOut(const NewWindowAnswer& answer, host::EventFlag* Cancel);
+  // Carries out a change of the credits, or of the page state.
+  void Apply(const CreditChange& change);
+  void Apply(const PageStateChange& change);
 
   std::int32_t icone_ = 0;
   host::SitePtr site_;
+  // The toolbar form this band initialised when it was sited; null before.
+  frmToolbar* form_ = nullptr;
   host::BrowserPtr m_oIE_;
   std::unique_ptr<host::Connection> browser_events_;
   host::ObjectPtr IEdoc_;
@@ -158,9 +176,5 @@ class CToolbar : public host::BrowserEvents, public host::DocumentEvents, public
   int image_loads_ = 0;
   int redraws_ = 0;
 };
-
-// Scroll Lock: its toggle state, and switching it off with four synthesised key events.
-bool ScrollLockIsOn();
-void ScrollLockOff();
 
 }  // namespace tarnivo

@@ -66,6 +66,40 @@ TEST_F(ActiveXScreenTest, PatternsAreTheBuiltInOnesThenTheListInItsOrder) {
   EXPECT_EQ(Shared().ActiveXTags, std::vector<std::string>{"object"});
 }
 
+TEST_F(ActiveXScreenTest, ScanUsesTheListsAndPageStateItIsGiven) {
+  Patterns({});  // the thread's lists: the built-in ones, which the scan must not use
+  const ActiveXLists lists = BuildActiveXPatterns([] {
+    SiteList blocked;
+    blocked.Add("custom.example");
+    return blocked;
+  }());
+  ASSERT_EQ(lists.patterns.back(), "custom.example");
+  const std::vector<std::string> patterns = {"custom.example"};
+  const std::vector<std::string> tags = {"embed"};
+  bool complete = false;
+
+  auto top = std::make_shared<SimDocument>();
+  auto script = top->AddScript("load custom.example", "http://x.example/setup.cab");
+  auto frame = top->AddFrame();
+  auto object = frame->AddObject("http://media.example/custom.example");
+  auto embed = sim::MakeElement("EMBED");
+  embed->SetProperty("codeBase", Value::Of("http://custom.example/plugin"));
+  frame->AddElement(embed);
+
+  complete = true;
+  ScanActiveX(top, {patterns, tags, complete});
+  EXPECT_EQ(script->Text("text"), "load custom.example") << "a complete page is left alone";
+
+  complete = false;
+  ScanActiveX(top, {patterns, tags, complete});
+  EXPECT_EQ(script->Text("text"), "load ");
+  EXPECT_EQ(script->Text("src"), "http://x.example/setup.cab") << "no built-in pattern";
+  EXPECT_TRUE(embed->Flag("disabled"));
+  EXPECT_EQ(embed->Text("codeBase"), "");
+  EXPECT_FALSE(object->Flag("disabled")) << "\"object\" is not among the tags given";
+  EXPECT_EQ(backend::BeepCount(), 1);
+}
+
 TEST_F(ActiveXScreenTest, ScriptTextLosesLowerCasePatternsOnly) {
   Patterns({});
   struct Case {

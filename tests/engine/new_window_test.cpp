@@ -187,6 +187,40 @@ TEST_F(NewWindowTest, ButtonPressedSinceLastQueryCountsAsPressed) {
   EXPECT_EQ(Popup(), "blocked");
 }
 
+// The left button is queried only when the decision reaches it: a decision that ends before
+// leaves the "pressed since the last query" bit of a fresh click to the mouse watch.
+TEST_F(NewWindowTest, ButtonIsQueriedOnlyWhenTheDecisionReachesIt) {
+  const struct {
+    const char* enabled;
+    const char* level;
+    bool ctrl;
+    const char* focus;
+    bool credit;
+    bool queried;
+  } cases[] = {
+      {"0", "0", false, "A", true, false},         // blocking off
+      {"1", "1", false, "A", true, false},         // Block All
+      {"1", "0", true, "A", true, false},          // Ctrl held
+      {"1", "0", false, "FRAMESET", true, false},  // a frameset fails first
+      {"1", "0", false, "A", false, false},        // no credit
+      {"1", "0", false, "A", true, true},          // the credit: the button is asked
+  };
+  for (const auto& c : cases) {
+    Reset();
+    Start(c.enabled, c.level);
+    Page("ads.example", c.focus);
+    Shared().UserActionFlag = c.credit;
+    if (c.ctrl) backend::PressKey(VK_CONTROL);
+    backend::PressKey(VK_LBUTTON);
+    backend::ReleaseKey(VK_LBUTTON);  // a click the watch has not looked at yet
+    Popup();
+    EXPECT_EQ(GetAsyncKeyState(VK_LBUTTON) == 0, c.queried)
+        << "enabled " << c.enabled << " level " << c.level << " ctrl " << c.ctrl << " focus "
+        << c.focus << " credit " << c.credit;
+    band->SetSite(nullptr);
+  }
+}
+
 TEST_F(NewWindowTest, ScrollLockGivesOneFreePassEvenWithBlockingOff) {
   for (const char* enabled : {"0", "1"}) {
     Reset();

@@ -3,12 +3,12 @@
 #include <memory>
 
 #include "engine/activex_screen.h"
-#include "server/module.h"
-#include "server/toolbar.h"
+#include "platform/module.h"
 #include "store/mod_reg.h"
 #include "store/settings.h"
 #include "store/site_list.h"
 #include "store/site_list_file.h"
+#include "ui/toolbar/scroll_lock.h"
 
 namespace tarnivo {
 
@@ -64,7 +64,7 @@ void frmToolbar::Unload() {
   form = frmToolbar();
 }
 
-void frmToolbar::Init(host::BrowserPtr Ie, CToolbar* Toolbar) {
+void frmToolbar::Init(host::BrowserPtr Ie, ToolbarBand* Toolbar) {
   m_IE = std::move(Ie);
   m_Toolbar = Toolbar;
   if (!g_loaded) Load();

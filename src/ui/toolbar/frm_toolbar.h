@@ -9,10 +9,9 @@
 
 #include "platform/win32.h"
 #include "server/host.h"
+#include "ui/toolbar/toolbar_band.h"
 
 namespace tarnivo {
-
-class CToolbar;
 
 class frmToolbar {
  public:
@@ -24,7 +23,7 @@ class frmToolbar {
   static void Unload();
 
   // Stores the browser and the band, loads the form on first use, sets up the search entries.
-  void Init(host::BrowserPtr Ie, CToolbar* Toolbar);
+  void Init(host::BrowserPtr Ie, ToolbarBand* Toolbar);
 
   // The menu texts, at their English defaults until a language file gives others.
   std::string TextActivate = "Enable Tarnivo";
@@ -39,7 +38,7 @@ class frmToolbar {
   std::string TextPopup1 = "Blocked a total of";
   std::string TextPopup2 = "popups";
 
-  CToolbar* m_Toolbar = nullptr;
+  ToolbarBand* m_Toolbar = nullptr;
   host::BrowserPtr m_IE;
 
   HWND hWnd() const { return window_; }

@@ -4,6 +4,7 @@
 
 #include "engine/activex_screen.h"
 #include "engine/navigation.h"
+#include "engine/watch_timers.h"
 #include "platform/win32.h"
 #include "store/settings.h"
 #include "ui/toolbar/frm_toolbar.h"
@@ -13,22 +14,7 @@ namespace tarnivo {
 
 namespace {
 
-constexpr double kScanLimitSeconds = 20.0;
 constexpr const char* kAboutGap = "     ";
-
-std::string UpperCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
-// A press over the page, a menu or an embedded control is the user acting on the page.
-bool IsPageWindowClass(const std::string& info) {
-  const std::string upper = UpperCase(info);
-  return upper.find("INTERNET") != std::string::npos || upper.find("#32768") != std::string::npos ||
-         upper.compare(0, 3, "ATL") == 0;
-}
 
 }  // namespace
 
@@ -73,9 +59,7 @@ void frmToolbar::Timer3_Timer() {
     } else {
       SetCaption("mnuSOBRE", TextAbout + kAboutGap + std::to_string(shared.ScanTicks));
     }
-    if (shared.NavigationStart > 0 && SecondsSince(shared.NavigationStart) > kScanLimitSeconds) {
-      return;
-    }
+    if (ScanTimeIsOver(shared.NavigationStart, SecondsSinceMidnight())) return;
     if (!m_IE) return;
     ScanActiveX(m_IE->Document());
     ProcessPendingMessages();
