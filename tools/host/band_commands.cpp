@@ -304,22 +304,27 @@ HWND Form() {
   return form;
 }
 
-// `expect timer NAME on|off`: the form's watch timers are its window timers 1 to 3, seen as
-// the DLL sets and kills them. The settings poll is not part of this DLL yet.
+// `expect timer NAME on|off`: the form's watch timers are its timer controls Timer1 to
+// Timer3, child windows found by their names; each runs its own window timer, seen as the
+// DLL sets and kills it. The settings poll is not part of this DLL yet.
 Status ExpectTimer(Session&, const Args& args) {
   if (Status check = args.Check(2, 2); !check.ok()) return check;
   const std::string& name = args.Text(0);
-  UINT_PTR id = 0;
-  for (UINT_PTR timer = 1; timer <= 3; ++timer)
-    if (name == "Timer" + std::to_string(timer)) id = timer;
-  if (id == 0 && name == "SettingsPoll") return NotYet("expect timer SettingsPoll");
-  if (id == 0)
+  const bool known = name == "Timer1" || name == "Timer2" || name == "Timer3";
+  if (!known && name == "SettingsPoll") return NotYet("expect timer SettingsPoll");
+  if (!known)
     return args.Error("unknown timer " + Quote(name) + " (Timer1, Timer2, Timer3 or SettingsPoll)");
   bool on = false;
   if (Status choice = Choice(args, 1, "on", "off", &on); !choice.ok()) return choice;
+  // The window class of the form's timer controls, and the id of the timer each sets on
+  // its own window.
+  static const char kTimerClass[] = "TarnivoTimer";
+  constexpr UINT_PTR kTimerId = 1;
   // A form that is not loaded runs no timer.
   const HWND form = Form();
-  const bool running = form != nullptr && intercept::TimerRunning(form, id);
+  const HWND control =
+      form != nullptr ? FindWindowExA(form, nullptr, kTimerClass, name.c_str()) : nullptr;
+  const bool running = control != nullptr && intercept::TimerRunning(control, kTimerId);
   if (running == on) return Status::Ok();
   return Status::Expected("timer " + name + " " + args.Text(1),
                           std::string(running ? "on" : "off") +
