@@ -128,11 +128,6 @@ Status HostRunner::Wait(unsigned milliseconds) {
   return Status::Ok();
 }
 
-Status HostRunner::SwitchTimer(const std::string& what, int, bool) {
-  return Status::Skipped(what +
-                         ": the toolbar form's timers are switched only by the DLL's own code");
-}
-
 // --- the browser and the page ---
 
 Status HostRunner::Start(bool with_browser) { return session_.Open(with_browser); }

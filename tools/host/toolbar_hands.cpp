@@ -99,7 +99,12 @@ void ClickAt(HWND toolbar, POINT point) {
   SendMessageA(toolbar, WM_LBUTTONUP, 0, at);
 }
 
-// --- the toolbar form's menus ---
+// --- the toolbar form's menus and timers ---
+
+// The window class of the form's timer controls, and the id of the timer each sets on its own
+// window.
+const char kTimerClass[] = "TarnivoTimer";
+constexpr UINT_PTR kTimerId = 1;
 
 // The form's window class: one hidden window per thread, its menu bar holding the menus.
 const char kFormClass[] = "TarnivoToolbarForm";
@@ -285,12 +290,35 @@ Status HostRunner::Images(const std::string& what, std::optional<std::vector<int
   return Status::Ok();
 }
 
-// The form's watch timers are its window timers 1 to 3, seen as the DLL sets and kills them.
+// The form's watch timers are its timer controls Timer1 to Timer3, child windows found by
+// their names; each runs its own window timer, seen as the DLL sets and kills it.
+static HWND FormTimerControl(HWND form, int timer) {
+  if (form == nullptr) return nullptr;
+  const std::string name = "Timer" + std::to_string(timer);
+  return FindWindowExA(form, nullptr, kTimerClass, name.c_str());
+}
+
 Status HostRunner::TimerRunning(const std::string&, int timer, bool* running, std::string* note) {
   // A form that is not loaded runs no timer.
   const HWND form = Form();
-  *running = form != nullptr && intercept::TimerRunning(form, static_cast<UINT_PTR>(timer));
+  const HWND control = FormTimerControl(form, timer);
+  *running = control != nullptr && intercept::TimerRunning(control, kTimerId);
   if (form == nullptr) *note = " (the toolbar form is not loaded)";
+  return Status::Ok();
+}
+
+// A timer control is switched by its enabled state, which the system holds: enabling it makes
+// the DLL's own code set its timer, as the form's code does when it switches the timer.
+Status HostRunner::SwitchTimer(const std::string& what, int timer, bool on) {
+  const HWND form = Form();
+  if (form == nullptr)
+    return Status::Error(what + ": the toolbar form is not loaded (start first)");
+  const HWND control = FormTimerControl(form, timer);
+  if (control == nullptr)
+    return Status::Failure(what + ": the toolbar form has no timer control Timer" +
+                           std::to_string(timer));
+  EnableWindow(control, on ? TRUE : FALSE);
+  Session::Pump();
   return Status::Ok();
 }
 

@@ -68,6 +68,7 @@ using HBRUSH = HBRUSH__*;
 using ATOM = WORD;
 using WNDPROC = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void(CALLBACK*)(HWND, UINT, UINT_PTR, DWORD);
+using WNDENUMPROC = BOOL(CALLBACK*)(HWND, LPARAM);
 
 struct POINT {
   LONG x;
@@ -165,6 +166,7 @@ constexpr UINT WM_SIZE = 0x0005;
 constexpr UINT WM_ACTIVATE = 0x0006;
 constexpr UINT WM_SETFOCUS = 0x0007;
 constexpr UINT WM_KILLFOCUS = 0x0008;
+constexpr UINT WM_ENABLE = 0x000A;
 constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_GETTEXT = 0x000D;
 constexpr UINT WM_GETTEXTLENGTH = 0x000E;
@@ -410,6 +412,34 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
 BOOL WINAPI IsWindowVisible(HWND hWnd);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 
+// A window is enabled while WS_DISABLED is not in its style. EnableWindow answers whether
+// the window was disabled before. Disabling sends WM_CANCELMODE first (even to a window
+// that is disabled already); then, when the state changes, the focus leaves the window if
+// it is the thread's focus window (WM_KILLFOCUS) and WM_ENABLE (FALSE) follows. Enabling
+// sends WM_ENABLE (TRUE) only when the window was disabled. A handle that names no window
+// fails with ERROR_INVALID_WINDOW_HANDLE: IsWindowEnabled answers FALSE, EnableWindow
+// FALSE.
+BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
+BOOL WINAPI IsWindowEnabled(HWND hWnd);
+
+// The first child of hWndParent (NULL: the first top-level window) after hWndChildAfter
+// (NULL: from the first), in z-order from the top, whose class is lpszClass and whose
+// window text is lpszWindow; a NULL class or text matches any. Class names and texts
+// compare without regard to ASCII letter case; an empty text matches a window without
+// text. Only direct children are looked at, hidden ones too. NULL when none matches, when
+// hWndChildAfter is not a child of hWndParent, when the parent names no window or when the
+// class is not registered; the last error stays as it was, as Wine leaves it. Message-only
+// windows (HWND_MESSAGE) are not searched.
+HWND WINAPI FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpszClass,
+                          LPCSTR lpszWindow);
+
+// The calling thread's id: never 0, never given to another thread of the process.
+DWORD WINAPI GetCurrentThreadId();
+// Calls lpfn for each top-level window of thread dwThreadId, in z-order from the top (a
+// list taken first, so lpfn may create or destroy windows), until it answers FALSE;
+// returns its last answer, or TRUE when the thread has no window.
+BOOL WINAPI EnumThreadWindows(DWORD dwThreadId, WNDENUMPROC lpfn, LPARAM lParam);
+
 // Messages. Each thread has its own queue; a window's messages go to the thread that made it.
 // SendMessageA calls the window procedure at once, on the calling thread.
 // GetMessageA never waits for real time on the Linux back end: with nothing queued it moves
@@ -460,8 +490,10 @@ void WINAPI Sleep(DWORD dwMilliseconds);
 
 // --- Window data, window procedures and window properties (subclassing) ---
 //
-// GetWindowLongPtrA and SetWindowLongPtrA know GWLP_WNDPROC and GWLP_USERDATA; other
-// indexes fail with ERROR_INVALID_INDEX. As on 64-bit Windows, GetWindowLongA and
+// GetWindowLongPtrA and SetWindowLongPtrA know GWLP_WNDPROC and GWLP_USERDATA, and
+// GetWindowLongPtrA reads GWL_STYLE (the style the window was made with, WS_VISIBLE and
+// WS_DISABLED as they are now); other indexes, and setting GWL_STYLE, fail with
+// ERROR_INVALID_INDEX. As on 64-bit Windows, GetWindowLongA and
 // SetWindowLongA refuse GWL_WNDPROC (a procedure does not fit in 32 bits): code that
 // replaces a window's procedure uses the Ptr functions. SetWindowLongPtrA with a null
 // procedure leaves the window's procedure as it is.
@@ -473,6 +505,7 @@ constexpr int GWLP_WNDPROC = -4;
 constexpr int GWL_WNDPROC = -4;
 constexpr int GWLP_USERDATA = -21;
 constexpr int GWL_USERDATA = -21;
+constexpr int GWL_STYLE = -16;
 constexpr LONG ERROR_INVALID_INDEX = 1413;
 
 using PROPENUMPROCEXA = BOOL(CALLBACK*)(HWND, LPSTR, HANDLE, ULONG_PTR);

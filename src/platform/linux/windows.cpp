@@ -1,6 +1,7 @@
 // Window classes and windows of the Linux back end: creation and destruction with their
-// messages, places on the screen, visibility, the menu bar, the cursor and the window under
-// it; a window's procedure, user data and properties.
+// messages, places on the screen, visibility, the enabled state, the menu bar, the cursor
+// and the window under it, finding windows by class and text and a thread's windows; a
+// window's procedure, user data and properties.
 //
 // Windows have no non-client area: a window's client area is its whole rectangle. A child
 // window's rectangle is kept relative to its parent's top-left corner, a top-level
@@ -248,6 +249,27 @@ void FreeWindow(HWND handle) {
   }
   // The menu bar goes with its window.
   if (menu != nullptr) DestroyMenu(menu);
+}
+
+// The top-level windows from the top of the z-order down: the topmost ones first.
+std::vector<HWND> TopLevelOrderLocked() {
+  std::vector<HWND> order;
+  for (int pass = 0; pass < 2; ++pass) {
+    const bool want_topmost = pass == 0;
+    const auto& levels = Table().top_levels;
+    for (auto it = levels.rbegin(); it != levels.rend(); ++it) {
+      const Window* window = FindLocked(*it);
+      if (window == nullptr || ((window->ex_style & WS_EX_TOPMOST) != 0) != want_topmost) continue;
+      order.push_back(*it);
+    }
+  }
+  return order;
+}
+
+// The threads GetCurrentThreadId has numbered, by number.
+std::map<DWORD, std::thread::id>& ThreadNumbers() {
+  static auto* numbers = new std::map<DWORD, std::thread::id>;
+  return *numbers;
 }
 
 bool SameThread(const Window& window) { return window.thread == std::this_thread::get_id(); }
@@ -673,6 +695,123 @@ BOOL WINAPI IsWindowVisible(HWND hWnd) {
   return FALSE;
 }
 
+BOOL WINAPI IsWindowEnabled(HWND hWnd) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  const Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  return (window->style & WS_DISABLED) == 0 ? TRUE : FALSE;
+}
+
+BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
+  if (!bEnable) {
+    // Whatever the window is doing with the mouse ends first, even when it stays disabled.
+    if (!IsWindow(hWnd)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    SendMessageA(hWnd, WM_CANCELMODE, 0, 0);
+  }
+  bool was_disabled = false;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(hWnd);
+    if (window == nullptr) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    was_disabled = (window->style & WS_DISABLED) != 0;
+    if (bEnable) {
+      window->style &= ~WS_DISABLED;
+    } else {
+      window->style |= WS_DISABLED;
+    }
+  }
+  if (bEnable && was_disabled) SendMessageA(hWnd, WM_ENABLE, TRUE, 0);
+  if (!bEnable && !was_disabled) {
+    // A disabled window cannot keep the focus.
+    if (GetFocus() == hWnd) SetFocus(nullptr);
+    SendMessageA(hWnd, WM_ENABLE, FALSE, 0);
+  }
+  return was_disabled ? TRUE : FALSE;
+}
+
+HWND WINAPI FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpszClass,
+                          LPCSTR lpszWindow) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  std::vector<HWND> order;
+  if (hWndParent == nullptr) {
+    order = TopLevelOrderLocked();
+  } else {
+    // As Wine does, a parent that names no window finds nothing and sets no error.
+    const Window* parent = FindLocked(hWndParent);
+    if (parent == nullptr) return nullptr;
+    order = parent->children;
+  }
+  std::string class_key;
+  if (lpszClass != nullptr) {
+    const WindowClass* cls = FindClassLocked(lpszClass);
+    if (cls == nullptr) return nullptr;
+    class_key = Lower(cls->name.c_str());
+  }
+  auto from = order.begin();
+  if (hWndChildAfter != nullptr) {
+    from = std::find(order.begin(), order.end(), hWndChildAfter);
+    if (from == order.end()) return nullptr;
+    ++from;
+  }
+  const std::string text_key = lpszWindow != nullptr ? Lower(lpszWindow) : std::string();
+  for (auto it = from; it != order.end(); ++it) {
+    const Window* window = FindLocked(*it);
+    if (window == nullptr) continue;
+    if (lpszClass != nullptr && window->class_key != class_key) continue;
+    if (lpszWindow != nullptr && Lower(window->text.c_str()) != text_key) continue;
+    return *it;
+  }
+  return nullptr;
+}
+
+DWORD WINAPI GetCurrentThreadId() {
+  // Numbered on first use, as Windows numbers threads: multiples of 4, never 0.
+  struct ThreadNumber {
+    DWORD id = 0;
+    ThreadNumber() {
+      static std::atomic<DWORD> next{0x100};
+      id = next.fetch_add(4);
+      std::lock_guard<std::mutex> lock(UserMutex());
+      ThreadNumbers()[id] = std::this_thread::get_id();
+    }
+    ~ThreadNumber() {
+      std::lock_guard<std::mutex> lock(UserMutex());
+      ThreadNumbers().erase(id);
+    }
+  };
+  thread_local ThreadNumber number;
+  return number.id;
+}
+
+BOOL WINAPI EnumThreadWindows(DWORD dwThreadId, WNDENUMPROC lpfn, LPARAM lParam) {
+  std::vector<HWND> windows;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    auto thread = ThreadNumbers().find(dwThreadId);
+    if (thread == ThreadNumbers().end()) return TRUE;
+    for (HWND handle : TopLevelOrderLocked()) {
+      const Window* window = FindLocked(handle);
+      if (window != nullptr && window->thread == thread->second) windows.push_back(handle);
+    }
+  }
+  if (lpfn == nullptr) return TRUE;
+  BOOL answer = TRUE;
+  for (HWND window : windows) {
+    answer = lpfn(window, lParam);
+    if (!answer) break;
+  }
+  return answer;
+}
+
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
   if (lpModuleName == nullptr) return reinterpret_cast<HMODULE>(kModuleHandle);
   SetLastError(ERROR_MOD_NOT_FOUND);
@@ -817,6 +956,8 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
       return reinterpret_cast<LONG_PTR>(window->proc);
     case GWLP_USERDATA:
       return window->user_data;
+    case GWL_STYLE:
+      return static_cast<LONG_PTR>(window->style);
     default:
       SetLastError(ERROR_INVALID_INDEX);
       return 0;

@@ -16,6 +16,9 @@ namespace {
 
 constexpr const char* kFormClass = "TarnivoToolbarForm";
 constexpr UINT kTimerIntervals[frmToolbar::kTimerCount] = {20, 1100, 500};
+// The tick handler of each watch timer.
+void (frmToolbar::*const kTimerTicks[frmToolbar::kTimerCount])() = {
+    &frmToolbar::Timer1_Timer, &frmToolbar::Timer2_Timer, &frmToolbar::Timer3_Timer};
 
 thread_local std::unique_ptr<frmToolbar> g_form;
 thread_local bool g_loaded = false;
@@ -51,13 +54,14 @@ frmToolbar* frmToolbar::Loaded() { return g_loaded ? g_form.get() : nullptr; }
 void frmToolbar::Unload() {
   if (!g_loaded || !g_form) return;
   frmToolbar& form = *g_form;
-  for (int timer = 1; timer <= kTimerCount; ++timer) form.SetTimerEnabled(timer, false);
   form.m_Toolbar = nullptr;
   g_loaded = false;
-  if (form.window_) DestroyWindow(form.window_);  // its menu bar goes with it
+  // Its menu bar and its timer controls, with their timers, go with it.
+  if (form.window_) DestroyWindow(form.window_);
   // A DLL's window classes outlive it unless removed; another thread's form may still use
   // the class, and then it stays.
   UnregisterClassA(kFormClass, ModuleInstance());
+  TimerControl::UnregisterWindowClass();
   ReleaseShellLibrary();
   // The object stays: a handler of the form may still be on the stack (a tick that let
   // messages through); it finds a form without browser, band, window or menus.
@@ -76,6 +80,12 @@ void frmToolbar::Load() {
   RegisterFormClass();
   window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kFormClass, "frmToolbar", WS_POPUP, 0, 0, 0, 0,
                             nullptr, nullptr, ModuleInstance(), nullptr);
+  for (int timer = 1; timer <= kTimerCount; ++timer) {
+    auto tick = kTimerTicks[timer - 1];
+    timers_[timer - 1] = std::make_unique<TimerControl>(window_, "Timer" + std::to_string(timer),
+                                                        kTimerIntervals[timer - 1],
+                                                        [this, tick] { (this->*tick)(); });
+  }
   BuildMenus();
   ThreadShared& shared = Shared();
   // Every step runs even when an earlier one fails.
@@ -241,42 +251,16 @@ void frmToolbar::ScrollLockOff(bool state) {
 }
 
 bool frmToolbar::TimerEnabled(int timer) const {
-  return timer >= 1 && timer <= kTimerCount && timers_[timer - 1];
+  return timer >= 1 && timer <= kTimerCount && timers_[timer - 1] && timers_[timer - 1]->Enabled();
 }
 
 void frmToolbar::SetTimerEnabled(int timer, bool on) {
-  if (timer < 1 || timer > kTimerCount || timers_[timer - 1] == on) return;
-  timers_[timer - 1] = on;
-  if (!window_) return;
-  const UINT_PTR id = static_cast<UINT_PTR>(timer);
-  if (on) {
-    SetTimer(window_, id, kTimerIntervals[timer - 1], nullptr);
-  } else {
-    KillTimer(window_, id);
-  }
+  if (timer < 1 || timer > kTimerCount || !timers_[timer - 1]) return;
+  timers_[timer - 1]->SetEnabled(on);
 }
 
 LRESULT CALLBACK frmToolbar::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   frmToolbar* form = Loaded();
-  if (msg == WM_TIMER && form && form->window_ == hwnd) {
-    try {
-      switch (wParam) {
-        case 1:
-          if (form->TimerEnabled(1)) form->Timer1_Timer();
-          break;
-        case 2:
-          if (form->TimerEnabled(2)) form->Timer2_Timer();
-          break;
-        case 3:
-          if (form->TimerEnabled(3)) form->Timer3_Timer();
-          break;
-        default:
-          break;
-      }
-    } catch (...) {
-    }
-    return 0;
-  }
   if (msg == WM_COMMAND && form && form->window_ == hwnd && HIWORD(wParam) == 0 && lParam == 0) {
     form->MenuCommand(LOWORD(wParam));
     return 0;

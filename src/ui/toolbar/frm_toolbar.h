@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/win32.h"
 #include "server/host.h"
+#include "ui/controls/timer_control.h"
 #include "ui/toolbar/toolbar_band.h"
 
 namespace tarnivo {
@@ -57,7 +59,8 @@ class frmToolbar {
   // Switches Scroll Lock off when `state` is false; does nothing when it is true.
   void ScrollLockOff(bool state);
 
-  // The watch timers: 1 (20 ms), 2 (1100 ms), 3 (500 ms).
+  // The watch timers: 1 (20 ms), 2 (1100 ms), 3 (500 ms), the timer controls Timer1 to
+  // Timer3 of the form's window. Without a loaded form they are off and stay off.
   static constexpr int kTimerCount = 3;
   bool TimerEnabled(int timer) const;
   void SetTimerEnabled(int timer, bool on);
@@ -108,7 +111,7 @@ class frmToolbar {
   HMENU search_menu_ = nullptr;
   std::vector<Entry> entries_;
   UINT next_id_ = 1000;
-  bool timers_[kTimerCount] = {false, false, false};
+  std::unique_ptr<TimerControl> timers_[kTimerCount];
 };
 
 }  // namespace tarnivo

@@ -219,6 +219,32 @@ TEST_F(ToolbarFormTest, PageScanStopsTwentySecondsAfterTheNavigationStart) {
   EXPECT_EQ(ScriptText(*page, 0), "");
 }
 
+TEST_F(ToolbarFormTest, TimersAreControlsOfTheFormThatTheSystemSwitches) {
+  Start("1", "0");
+  HWND form = Form().hWnd();
+  HWND timers[frmToolbar::kTimerCount] = {};
+  for (int timer = 1; timer <= frmToolbar::kTimerCount; ++timer) {
+    const std::string name = "Timer" + std::to_string(timer);
+    timers[timer - 1] = FindWindowExA(form, nullptr, TimerControl::kClassName, name.c_str());
+    ASSERT_NE(timers[timer - 1], nullptr) << name;
+    EXPECT_EQ(IsWindowEnabled(timers[timer - 1]) != FALSE, timer == 1) << name;
+  }
+
+  // The form's own switch is the window's state, and the window's state is the form's.
+  Form().SetTimerEnabled(1, false);
+  EXPECT_FALSE(IsWindowEnabled(timers[0]));
+  Shared().UserActionFlag = true;
+  EnableWindow(timers[1], TRUE);
+  EXPECT_TRUE(Form().TimerEnabled(2));
+  backend::RunFor(1100);
+  EXPECT_FALSE(Shared().UserActionFlag) << "Timer2 switched on from outside ticked";
+  EXPECT_TRUE(Form().TimerEnabled(1)) << "and switched the mouse watch back as its own code does";
+  EXPECT_FALSE(Form().TimerEnabled(2));
+
+  band->CloseDW();
+  for (HWND timer : timers) EXPECT_FALSE(IsWindow(timer)) << "gone with the form";
+}
+
 TEST_F(ToolbarFormTest, UnloadStopsTimersAndForgetsTheBand) {
   Start("1", "0");
   Form().SetTimerEnabled(3, true);
