@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "server/module.h"
+#include "platform/module.h"
 
 namespace tarnivo {
 
