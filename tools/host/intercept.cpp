@@ -4,8 +4,9 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <utility>
+
+#include "virtual_clock.h"
 
 namespace host::intercept {
 namespace {
@@ -31,8 +32,6 @@ struct State {
   std::map<HWND, Toolbar> toolbars;
   std::map<HICON, int> icons;
   std::map<HIMAGELIST, std::vector<int>> lists;
-  // The window timers the DLL set and has not killed: (window, id).
-  std::set<std::pair<HWND, UINT_PTR>> timers;
 };
 
 State& Seen() {
@@ -54,8 +53,6 @@ std::uintptr_t g_create_toolbar = 0;
 std::uintptr_t g_image_list_create = 0;
 std::uintptr_t g_image_list_replace_icon = 0;
 std::uintptr_t g_image_list_destroy = 0;
-std::uintptr_t g_set_timer = 0;
-std::uintptr_t g_kill_timer = 0;
 
 template <typename Function>
 Function Original(std::uintptr_t address) {
@@ -201,22 +198,6 @@ BOOL WINAPI OnImageListDestroy(HIMAGELIST list) {
   return Original<Function>(g_image_list_destroy)(list);
 }
 
-// --- window timers ---
-
-UINT_PTR WINAPI OnSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC function) {
-  using Function = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC);
-  const UINT_PTR result = Original<Function>(g_set_timer)(window, id, elapse, function);
-  // A window timer keeps the id it was given; a thread timer gets a new one.
-  if (result != 0) Seen().timers.insert({window, window != nullptr ? id : result});
-  return result;
-}
-
-BOOL WINAPI OnKillTimer(HWND window, UINT_PTR id) {
-  using Function = BOOL(WINAPI*)(HWND, UINT_PTR);
-  Seen().timers.erase({window, id});
-  return Original<Function>(g_kill_timer)(window, id);
-}
-
 // --- the import table ---
 
 template <typename Function>
@@ -245,8 +226,16 @@ const Hook* FindHook(const char* dll, const char* name) {
       {"comctl32.dll", "ImageList_ReplaceIcon", Address(OnImageListReplaceIcon),
        &g_image_list_replace_icon},
       {"comctl32.dll", "ImageList_Destroy", Address(OnImageListDestroy), &g_image_list_destroy},
-      {"user32.dll", "SetTimer", Address(OnSetTimer), &g_set_timer},
-      {"user32.dll", "KillTimer", Address(OnKillTimer), &g_kill_timer},
+      // Time: the host's virtual clock answers; the system's clock is never read.
+      {"user32.dll", "SetTimer", Address(clock::SetTimer), nullptr},
+      {"user32.dll", "KillTimer", Address(clock::KillTimer), nullptr},
+      {"kernel32.dll", "GetTickCount", Address(clock::GetTickCount), nullptr},
+      {"kernel32.dll", "GetTickCount64", Address(clock::GetTickCount64), nullptr},
+      {"kernel32.dll", "GetLocalTime", Address(clock::GetLocalTime), nullptr},
+      {"kernel32.dll", "GetSystemTime", Address(clock::GetSystemTime), nullptr},
+      {"kernel32.dll", "GetSystemTimeAsFileTime", Address(clock::GetSystemTimeAsFileTime), nullptr},
+      {"kernel32.dll", "GetSystemTimePreciseAsFileTime", Address(clock::GetSystemTimeAsFileTime),
+       nullptr},
   };
   for (const Hook& hook : kHooks)
     if (lstrcmpiA(hook.dll, dll) == 0 && lstrcmpA(hook.name, name) == 0) return &hook;
@@ -339,9 +328,6 @@ int Redraws(HWND toolbar) {
 
 std::optional<std::vector<int>> ImageListIcons(HIMAGELIST list) { return IconsOf(list); }
 
-bool TimerRunning(HWND window, UINT_PTR id) {
-  // A window's timers end with the window, whether or not they were killed.
-  return window != nullptr && IsWindow(window) && Seen().timers.count({window, id}) != 0;
-}
+bool TimerRunning(HWND window, UINT_PTR id) { return clock::TimerRunning(window, id); }
 
 }  // namespace host::intercept

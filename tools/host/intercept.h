@@ -1,5 +1,5 @@
-// What tarnivo.dll asks of user32 and comctl32, seen from the host: after the DLL is loaded
-// its import address table is patched so that the calls the scenario format observes come
+// What tarnivo.dll asks of user32, comctl32 and the clock, seen from the host: after the DLL is
+// loaded its import address table is patched so that the calls the scenario format observes come
 // here first.
 //
 // - MessageBeep: counted, no sound.
@@ -13,7 +13,9 @@
 //   unless the host made the calls (HostCall).
 // - CreateToolbarEx, LoadIconA, ImageList_Create, ImageList_ReplaceIcon, ImageList_Destroy:
 //   which icon resource each image of the toolbars' image lists shows.
-// - SetTimer, KillTimer: which window timers of the DLL run.
+// - SetTimer, KillTimer, GetTickCount, GetTickCount64, GetLocalTime, GetSystemTime,
+//   GetSystemTimeAsFileTime (and its precise form): answered by the host's virtual clock
+//   (virtual_clock.h), which holds the DLL's timers.
 // Every other call goes to the system unchanged.
 #pragma once
 

@@ -4,6 +4,7 @@
 
 #include "intercept.h"
 #include "machine.h"
+#include "virtual_clock.h"
 
 namespace host {
 namespace {
@@ -129,6 +130,7 @@ bool Session::Begin(std::string* error) {
     return false;
   }
   if (!ResetMouse(error)) return false;
+  clock::Reset();
   Pump();
   return true;
 }
@@ -244,18 +246,7 @@ void Session::Pump() {
   }
 }
 
-void Session::Wait(unsigned milliseconds) {
-  const ULONGLONG end = GetTickCount64() + milliseconds;
-  while (true) {
-    Pump();
-    const ULONGLONG now = GetTickCount64();
-    if (now >= end) break;
-    const ULONGLONG left = end - now;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 10 ? left : 10),
-                              QS_ALLINPUT);
-  }
-  Pump();
-}
+void Session::Wait(unsigned milliseconds) { clock::Advance(milliseconds, Pump); }
 
 bool ScrollLockOn() { return (GetKeyState(VK_SCROLL) & 1) != 0; }
 

@@ -84,7 +84,8 @@ class Session {
   scenario::Status NeedWindow(const std::string& what, Window** window);
   scenario::Status NeedBrowser(const std::string& what, Browser** browser);
 
-  // Lets `milliseconds` of real time pass while the host pumps its messages.
+  // Lets `milliseconds` pass on the DLL's virtual clock: its due timers fire in due order, and
+  // the host runs its messages before each and at the end.
   void Wait(unsigned milliseconds);
   // Runs the messages waiting in the queue.
   static void Pump();

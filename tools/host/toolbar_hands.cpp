@@ -16,6 +16,7 @@
 #include "host_runner.h"
 #include "intercept.h"
 #include "lexer.h"
+#include "virtual_clock.h"
 
 namespace host {
 namespace {
@@ -244,7 +245,7 @@ Status HostRunner::BandKey(const std::string& what, const scenario::KeyMessage& 
   msg.message = key.message;
   msg.wParam = key.wParam;
   msg.lParam = key.lParam;
-  msg.time = GetTickCount();
+  msg.time = clock::GetTickCount();  // the time the DLL sees
   GetCursorPos(&msg.pt);
   return WithChoice(choice, outcome, [&] { input->TranslateAcceleratorIO(&msg); });
 }
