@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include <windows.h>
 
+#include "support/timer_cases.h"
 #include "virtual_clock.h"
 
 namespace {
@@ -18,16 +18,7 @@ namespace clock = host::clock;
 
 const char kClass[] = "TarnivoClockWindow";
 
-// What a window or a TIMERPROC saw: the virtual tick count, and what.
-struct Seen {
-  DWORD time;
-  std::string what;
-  bool operator==(const Seen& other) const { return time == other.time && what == other.what; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Seen& seen) {
-  return out << seen.time << ":" << seen.what;
-}
+using timer_cases::Seen;
 
 std::vector<Seen> g_seen;
 DWORD g_start = 0;
@@ -88,6 +79,19 @@ class VirtualClockTest : public testing::Test {
     return window;
   }
 
+  timer_cases::Bench Bench() {
+    timer_cases::Bench bench;
+    bench.set_timer = clock::SetTimer;
+    bench.kill_timer = clock::KillTimer;
+    bench.advance = Advance;
+    bench.ticks = clock::GetTickCount;
+    bench.window = window_;
+    bench.thread_proc = ThreadTimerProc;
+    bench.seen = &g_seen;
+    bench.on_message = &g_on_message;
+    return bench;
+  }
+
   UINT_PTR ThreadTimer(UINT interval) {
     const UINT_PTR id = clock::SetTimer(nullptr, 0, interval, ThreadTimerProc);
     if (id != 0) thread_timers_.push_back(id);
@@ -99,48 +103,18 @@ class VirtualClockTest : public testing::Test {
   std::vector<UINT_PTR> thread_timers_;
 };
 
-TEST_F(VirtualClockTest, TimersFireInDueOrderOncePerLook) {
-  ASSERT_EQ(clock::SetTimer(window_, 1, 30, nullptr), 1u);
-  ThreadTimer(40);
-  ASSERT_EQ(clock::SetTimer(window_, 2, 50, nullptr), 2u);
-  Advance(150);
-  // Ties go to the timer set first.
-  const std::vector<Seen> expected = {
-      {30, "timer 1"}, {40, "proc"},     {50, "timer 2"},  {60, "timer 1"},
-      {80, "proc"},    {90, "timer 1"},  {100, "timer 2"}, {120, "timer 1"},
-      {120, "proc"},   {150, "timer 1"}, {150, "timer 2"},
-  };
-  EXPECT_EQ(g_seen, expected);
-  EXPECT_EQ(clock::GetTickCount() - g_start, 150u);
+// The Linux back end's clock passes the same cases.
+TEST_F(VirtualClockTest, TimersFireInDueOrder) {
+  timer_cases::DueOrder(Bench());
   EXPECT_EQ(clock::GetTickCount64(), clock::Now());
-  g_seen.clear();
-  Advance(0);
-  EXPECT_TRUE(g_seen.empty());
   // No timer ever reached the system's own queue.
   MSG message;
   EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
 }
 
 TEST_F(VirtualClockTest, HandlersSetAndKillTimersAndPostAsTimePasses) {
-  ASSERT_EQ(clock::SetTimer(window_, 1, 30, nullptr), 1u);
-  ASSERT_EQ(clock::SetTimer(window_, 2, 50, nullptr), 2u);
-  g_on_message = [](HWND window, UINT message, WPARAM id) {
-    if (message != WM_TIMER) return;
-    if (id == 1) {
-      clock::KillTimer(window, 1);
-      clock::KillTimer(window, 2);  // due at 50, never fires
-      clock::SetTimer(window, 3, 15, nullptr);
-    } else if (id == 3) {
-      PostMessageA(window, WM_APP + 7, 0, 0);
-    }
-  };
-  Advance(70);
-  const std::vector<Seen> expected = {
-      {30, "timer 1"}, {45, "timer 3"}, {45, "app 7"}, {60, "timer 3"}, {60, "app 7"},
-  };
-  EXPECT_EQ(g_seen, expected);
+  timer_cases::HandlersSetKillAndPost(Bench());
   EXPECT_FALSE(clock::TimerRunning(window_, 1));
-  EXPECT_TRUE(clock::TimerRunning(window_, 3));
 }
 
 TEST_F(VirtualClockTest, SettingAgainRestartsAndIntervalsAreClamped) {

@@ -15,21 +15,13 @@
 
 #include "platform/linux/backend.h"
 #include "platform/win32.h"
+#include "support/timer_cases.h"
 
 namespace {
 
 const char kClass[] = "TarnivoLoopWindow";
 
-// What a window or a TIMERPROC saw: the tick count, who and what.
-struct Seen {
-  DWORD time;
-  std::string what;
-  bool operator==(const Seen& other) const { return time == other.time && what == other.what; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Seen& seen) {
-  return out << seen.time << ":" << seen.what;
-}
+using timer_cases::Seen;
 
 std::vector<Seen> g_seen;
 DWORD g_start = 0;
@@ -85,6 +77,19 @@ class LoopTest : public testing::Test {
     return window;
   }
 
+  timer_cases::Bench Bench() {
+    timer_cases::Bench bench;
+    bench.set_timer = SetTimer;
+    bench.kill_timer = KillTimer;
+    bench.advance = [](unsigned milliseconds) { backend::RunFor(milliseconds); };
+    bench.ticks = GetTickCount;
+    bench.window = window_;
+    bench.thread_proc = ThreadTimerProc;
+    bench.seen = &g_seen;
+    bench.on_message = &g_on_message;
+    return bench;
+  }
+
   UINT_PTR ThreadTimer(UINT interval) {
     UINT_PTR id = SetTimer(nullptr, 0, interval, ThreadTimerProc);
     thread_timers_.push_back(id);
@@ -96,42 +101,11 @@ class LoopTest : public testing::Test {
   std::vector<UINT_PTR> thread_timers_;
 };
 
-TEST_F(LoopTest, RunForFiresTimersInDueOrder) {
-  ASSERT_EQ(SetTimer(window_, 1, 30, nullptr), 1u);
-  ThreadTimer(40);
-  ASSERT_EQ(SetTimer(window_, 2, 50, nullptr), 2u);
-  backend::RunFor(150);
-  // Ties go to the timer set first.
-  const std::vector<Seen> expected = {
-      {30, "timer 1"}, {40, "proc"},     {50, "timer 2"},  {60, "timer 1"},
-      {80, "proc"},    {90, "timer 1"},  {100, "timer 2"}, {120, "timer 1"},
-      {120, "proc"},   {150, "timer 1"}, {150, "timer 2"},
-  };
-  EXPECT_EQ(g_seen, expected);
-  EXPECT_EQ(GetTickCount() - g_start, 150u);
-  g_seen.clear();
-  backend::RunFor(0);
-  EXPECT_TRUE(g_seen.empty());
-}
+// The cases the host's virtual clock passes as well.
+TEST_F(LoopTest, RunForFiresTimersInDueOrder) { timer_cases::DueOrder(Bench()); }
 
 TEST_F(LoopTest, HandlersSetAndKillTimersAndPostAsTimePasses) {
-  ASSERT_EQ(SetTimer(window_, 1, 30, nullptr), 1u);
-  ASSERT_EQ(SetTimer(window_, 2, 50, nullptr), 2u);
-  g_on_message = [](HWND window, UINT message, WPARAM id) {
-    if (message != WM_TIMER) return;
-    if (id == 1) {
-      KillTimer(window, 1);
-      KillTimer(window, 2);  // due at 50, never fires
-      SetTimer(window, 3, 15, nullptr);
-    } else if (id == 3) {
-      PostMessageA(window, WM_APP + 7, 0, 0);
-    }
-  };
-  backend::RunFor(70);
-  const std::vector<Seen> expected = {
-      {30, "timer 1"}, {45, "timer 3"}, {45, "app 7"}, {60, "timer 3"}, {60, "app 7"},
-  };
-  EXPECT_EQ(g_seen, expected);
+  timer_cases::HandlersSetKillAndPost(Bench());
 }
 
 TEST_F(LoopTest, RunPendingDispatchesWhatIsWaitingWithoutTime) {
