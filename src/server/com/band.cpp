@@ -4,6 +4,7 @@
 #include <string>
 
 #include "server/com/dispatch_object.h"
+#include "server/com/interface_table.h"
 #include "server/com/object_count.h"
 #include "server/com/text.h"
 #include "server/module.h"
@@ -83,30 +84,22 @@ void Band::ClearSite() {
 // --- IUnknown ---
 
 STDMETHODIMP Band::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown)) {
-    *ppv = Identity();
-  } else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IDockingWindow) ||
-             IsEqualIID(riid, IID_IDeskBand)) {
-    *ppv = static_cast<IDeskBand*>(this);
-  } else if (IsEqualIID(riid, IID_IObjectWithSite)) {
-    *ppv = static_cast<IObjectWithSite*>(this);
-  } else if (IsEqualIID(riid, IID_IInputObject)) {
-    *ppv = static_cast<IInputObject*>(this);
-  } else if (IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStream)) {
-    *ppv = static_cast<IPersistStream*>(this);
-  } else if (IsEqualIID(riid, IID_IOleControlSite)) {
-    *ppv = static_cast<IOleControlSite*>(this);
-  } else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID_ICToolbar)) {
-    *ppv = static_cast<ICToolbar*>(this);
-  } else if (IsEqualIID(riid, IID_ISubclass)) {
-    *ppv = static_cast<::ISubclass*>(this);
-  } else {
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
+  using Entry = InterfaceEntry<Band>;
+  // The first entry is the band's identity (Identity()).
+  static constexpr Entry kInterfaces[] = {
+      Entry::Of<IDeskBand>(IID_IDeskBand),
+      Entry::Of<IDeskBand>(IID_IOleWindow),
+      Entry::Of<IDeskBand>(IID_IDockingWindow),
+      Entry::Of<IObjectWithSite>(IID_IObjectWithSite),
+      Entry::Of<IInputObject>(IID_IInputObject),
+      Entry::Of<IPersistStream>(IID_IPersist),
+      Entry::Of<IPersistStream>(IID_IPersistStream),
+      Entry::Of<IOleControlSite>(IID_IOleControlSite),
+      Entry::Of<ICToolbar>(IID_IDispatch),
+      Entry::Of<ICToolbar>(IID_ICToolbar),
+      Entry::Of<::ISubclass>(IID_ISubclass),
+  };
+  return QueryFromTable(this, kInterfaces, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) Band::AddRef() { return ++references_; }

@@ -8,6 +8,7 @@
 #include <objbase.h>
 
 #include "server/com/band.h"
+#include "server/com/interface_table.h"
 #include "server/com/object_count.h"
 
 namespace tarnivo::com {
@@ -21,14 +22,9 @@ class ClassFactory final : public IClassFactory {
   ClassFactory& operator=(const ClassFactory&) = delete;
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-      *ppv = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    using Entry = InterfaceEntry<ClassFactory>;
+    static constexpr Entry kInterfaces[] = {Entry::Of<IClassFactory>(IID_IClassFactory)};
+    return QueryFromTable(this, kInterfaces, riid, ppv);
   }
 
   STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }

@@ -1,5 +1,6 @@
 #include "server/com/event_sink.h"
 
+#include "server/com/interface_table.h"
 #include "server/com/object_count.h"
 
 namespace tarnivo::com {
@@ -9,15 +10,10 @@ EventSink::EventSink(const IID& events) : events_(events) { AddModuleReference()
 EventSink::~EventSink() { ReleaseModuleReference(); }
 
 STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-      IsEqualIID(riid, events_)) {
-    *ppv = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
+  using Entry = InterfaceEntry<EventSink>;
+  static constexpr Entry kInterfaces[] = {Entry::Of<IDispatch>(IID_IDispatch)};
+  // The outgoing interface, known only at run time, is this IDispatch too.
+  return QueryFromTable(this, kInterfaces, IsEqualIID(riid, events_) ? IID_IDispatch : riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) EventSink::AddRef() { return ++references_; }
