@@ -8,6 +8,7 @@
 #include <objbase.h>
 
 #include "server/com/band.h"
+#include "server/com/com_ref.h"
 #include "server/com/interface_table.h"
 #include "server/com/object_count.h"
 
@@ -69,11 +70,10 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   if (!IsEqualCLSID(rclsid, CLSID_CToolbar)) return CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) tarnivo::com::ClassFactory();
+  tarnivo::com::Ref<tarnivo::com::ClassFactory> factory(new (std::nothrow)
+                                                            tarnivo::com::ClassFactory());
   if (!factory) return E_OUTOFMEMORY;
-  const HRESULT hr = factory->QueryInterface(riid, ppv);
-  factory->Release();
-  return hr;
+  return factory->QueryInterface(riid, ppv);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
