@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "server/com/com_ref.h"
 
 #include <exdisp.h>
 #include <ocidl.h>
@@ -18,41 +19,9 @@
 
 namespace comfakes {
 
-// A counted reference that releases on destruction.
+// A counted reference that releases on destruction: the COM server's own.
 template <typename T>
-class Ref {
- public:
-  Ref() = default;
-  // Takes over a reference the caller owns.
-  explicit Ref(T* p) : p_(p) {}
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  Ref(Ref&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-  Ref& operator=(Ref&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      p_ = std::exchange(other.p_, nullptr);
-    }
-    return *this;
-  }
-  ~Ref() { Reset(); }
-  void Reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  // For out-parameters: the old reference goes first.
-  T** out() {
-    Reset();
-    return &p_;
-  }
-  void** void_out() { return reinterpret_cast<void**>(out()); }
-
- private:
-  T* p_ = nullptr;
-};
+using Ref = tarnivo::com::Ref<T>;
 
 // Shared reference counting: objects start with one reference, held by their creator.
 class Counted {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "server/com/dispatch_object.h"
+#include "server/com/interface_table.h"
 #include "server/com/object_count.h"
 #include "server/com/text.h"
 #include "server/module.h"
@@ -45,7 +46,7 @@ Band::~Band() {
   } catch (...) {
   }
   ClearSite();
-  if (type_info_) type_info_->Release();
+  type_info_.Reset();
   --t_bands;
   // The browser closes a band (CloseDW) before it lets it go. When the last band of the
   // thread goes without that, the form goes too: its window and timers run code of this
@@ -63,50 +64,39 @@ HRESULT Band::Create(REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   StartUserInterfaceThread();
-  Band* band = nullptr;
+  Ref<Band> band;
   try {
-    band = new Band();
+    band.Attach(new Band());
   } catch (...) {
     return E_OUTOFMEMORY;
   }
-  const HRESULT hr = band->QueryInterface(riid, ppv);
-  band->Release();
-  return hr;
+  return band->QueryInterface(riid, ppv);
 }
 
 void Band::ClearSite() {
   site_adapter_.reset();
-  if (site_) site_->Release();
-  site_ = nullptr;
+  site_.Reset();
 }
 
 // --- IUnknown ---
 
 STDMETHODIMP Band::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown)) {
-    *ppv = Identity();
-  } else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IDockingWindow) ||
-             IsEqualIID(riid, IID_IDeskBand)) {
-    *ppv = static_cast<IDeskBand*>(this);
-  } else if (IsEqualIID(riid, IID_IObjectWithSite)) {
-    *ppv = static_cast<IObjectWithSite*>(this);
-  } else if (IsEqualIID(riid, IID_IInputObject)) {
-    *ppv = static_cast<IInputObject*>(this);
-  } else if (IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStream)) {
-    *ppv = static_cast<IPersistStream*>(this);
-  } else if (IsEqualIID(riid, IID_IOleControlSite)) {
-    *ppv = static_cast<IOleControlSite*>(this);
-  } else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, IID_ICToolbar)) {
-    *ppv = static_cast<ICToolbar*>(this);
-  } else if (IsEqualIID(riid, IID_ISubclass)) {
-    *ppv = static_cast<::ISubclass*>(this);
-  } else {
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
+  using Entry = InterfaceEntry<Band>;
+  // The first entry is the band's identity (Identity()).
+  static constexpr Entry kInterfaces[] = {
+      Entry::Of<IDeskBand>(IID_IDeskBand),
+      Entry::Of<IDeskBand>(IID_IOleWindow),
+      Entry::Of<IDeskBand>(IID_IDockingWindow),
+      Entry::Of<IObjectWithSite>(IID_IObjectWithSite),
+      Entry::Of<IInputObject>(IID_IInputObject),
+      Entry::Of<IPersistStream>(IID_IPersist),
+      Entry::Of<IPersistStream>(IID_IPersistStream),
+      Entry::Of<IOleControlSite>(IID_IOleControlSite),
+      Entry::Of<ICToolbar>(IID_IDispatch),
+      Entry::Of<ICToolbar>(IID_ICToolbar),
+      Entry::Of<::ISubclass>(IID_ISubclass),
+  };
+  return QueryFromTable(this, kInterfaces, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) Band::AddRef() { return ++references_; }
@@ -169,8 +159,7 @@ STDMETHODIMP Band::SetSite(IUnknown* pUnkSite) {
   try {
     ClearSite();
     if (pUnkSite) {
-      site_ = pUnkSite;
-      site_->AddRef();
+      site_ = Ref<IUnknown>::Share(pUnkSite);
       site_adapter_ = std::make_shared<ComSite>(pUnkSite, Identity());
     }
   } catch (...) {
@@ -272,17 +261,19 @@ HRESULT Band::TypeInfo(ITypeInfo** info) {
       return E_OUTOFMEMORY;
     }
     if (path.empty()) return TYPE_E_CANTLOADLIBRARY;
-    ITypeLib* library = nullptr;
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-    if (FAILED(hr)) return hr;
-    hr = library->GetTypeInfoOfGuid(IID_ICToolbar, &type_info_);
-    library->Release();
+    Ref<ITypeLib> library;
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.out());
     if (FAILED(hr)) {
-      type_info_ = nullptr;
+      library.release();  // a failed call hands out no reference
+      return hr;
+    }
+    hr = library->GetTypeInfoOfGuid(IID_ICToolbar, type_info_.out());
+    if (FAILED(hr)) {
+      type_info_.release();
       return hr;
     }
   }
-  *info = type_info_;
+  *info = type_info_.get();
   return S_OK;
 }
 
@@ -317,16 +308,14 @@ STDMETHODIMP Band::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,
                           DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                           UINT* puArgErr) {
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  ITypeInfo* info = nullptr;
-  const HRESULT hr = TypeInfo(&info);
+  ITypeInfo* description = nullptr;
+  const HRESULT hr = TypeInfo(&description);
   if (FAILED(hr)) return hr;
   // A member may outlive the band (ShowForm, when the host lets go of the band while the
   // dialog is up): the description stays until the call has returned.
-  info->AddRef();
-  const HRESULT result = info->Invoke(static_cast<ICToolbar*>(this), dispIdMember, wFlags,
-                                      pDispParams, pVarResult, pExcepInfo, puArgErr);
-  info->Release();
-  return result;
+  const Ref<ITypeInfo> info = Ref<ITypeInfo>::Share(description);
+  return info->Invoke(static_cast<ICToolbar*>(this), dispIdMember, wFlags, pDispParams, pVarResult,
+                      pExcepInfo, puArgErr);
 }
 
 // --- ICToolbar ---
@@ -380,12 +369,11 @@ STDMETHODIMP Band::put_Icone(LONG id) {
 STDMETHODIMP Band::ShowForm(IDispatch* frm) {
   // The dialog runs its own message loop, in which the host may let go of the band: the
   // band stays until the dialog has closed.
-  AddRef();
+  const Ref<Band> keep = Ref<Band>::Share(this);
   try {
     if (host::ObjectPtr form = DispatchObject::Wrap(frm)) toolbar_->ShowForm(form);
   } catch (...) {
   }
-  Release();
   return S_OK;
 }
 

@@ -14,6 +14,7 @@
 #include <shlobj.h>
 
 #include "server/com/browser_adapter.h"
+#include "server/com/com_ref.h"
 #include "server/toolbar.h"
 #include "tarnivo_idl.h"
 
@@ -110,9 +111,9 @@ class Band final : public IDeskBand,
 
   std::atomic<ULONG> references_{1};
   std::unique_ptr<tarnivo::CToolbar> toolbar_;
-  IUnknown* site_ = nullptr;
+  Ref<IUnknown> site_;
   std::shared_ptr<ComSite> site_adapter_;
-  ITypeInfo* type_info_ = nullptr;
+  Ref<ITypeInfo> type_info_;
 };
 
 }  // namespace tarnivo::com

@@ -93,23 +93,17 @@ class BrowserEventSink : public EventSink {
 
 }  // namespace
 
-ComBrowser::ComBrowser(IWebBrowser2* browser) : browser_(browser) { browser_->AddRef(); }
-
-ComBrowser::~ComBrowser() { browser_->Release(); }
+ComBrowser::ComBrowser(IWebBrowser2* browser) : browser_(Ref<IWebBrowser2>::Share(browser)) {}
 
 host::BrowserPtr ComBrowser::FromDispatch(IDispatch* dispatch) {
   if (!dispatch) return nullptr;
-  IWebBrowser2* browser = nullptr;
-  if (FAILED(dispatch->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) ||
-      !browser) {
-    return nullptr;
-  }
+  const Ref<IWebBrowser2> browser = Query<IWebBrowser2>(dispatch, IID_IWebBrowser2);
+  if (!browser) return nullptr;
   host::BrowserPtr result;
   try {
-    result = std::make_shared<ComBrowser>(browser);
+    result = std::make_shared<ComBrowser>(browser.get());
   } catch (...) {
   }
-  browser->Release();
   return result;
 }
 
@@ -121,66 +115,54 @@ bool ComBrowser::Busy(bool* out) {
 }
 
 host::ObjectPtr ComBrowser::Document() {
-  IDispatch* document = nullptr;
-  if (FAILED(browser_->get_Document(&document)) || !document) return nullptr;
+  Ref<IDispatch> document;
+  if (FAILED(browser_->get_Document(document.out()))) {
+    document.release();  // a failed call hands out no reference
+    return nullptr;
+  }
+  if (!document) return nullptr;
   host::ObjectPtr result;
   try {
-    result = DispatchObject::Wrap(document);
+    result = DispatchObject::Wrap(document.get());
   } catch (...) {
   }
-  document->Release();
   return result;
 }
 
-host::ObjectPtr ComBrowser::AsObject() { return DispatchObject::Wrap(browser_); }
+host::ObjectPtr ComBrowser::AsObject() { return DispatchObject::Wrap(browser_.get()); }
 
 std::unique_ptr<host::Connection> ComBrowser::ConnectEvents(host::BrowserEvents* sink) {
   if (!sink) return nullptr;
-  return ConnectSink(browser_, DIID_DWebBrowserEvents2, new BrowserEventSink(sink));
+  return ConnectSink(browser_.get(), DIID_DWebBrowserEvents2, new BrowserEventSink(sink));
 }
 
-ComSite::ComSite(IUnknown* site, IUnknown* band) : site_(site), band_(band) {
-  site_->AddRef();
-  if (FAILED(site_->QueryInterface(IID_IInputObjectSite, reinterpret_cast<void**>(&input_)))) {
-    input_ = nullptr;
-  }
-}
-
-ComSite::~ComSite() {
-  if (input_) input_->Release();
-  site_->Release();
-}
+ComSite::ComSite(IUnknown* site, IUnknown* band)
+    : site_(Ref<IUnknown>::Share(site)),
+      input_(Query<IInputObjectSite>(site, IID_IInputObjectSite)),
+      band_(band) {}
 
 host::BrowserPtr ComSite::QueryWebBrowser() {
-  IServiceProvider* provider = nullptr;
-  if (FAILED(site_->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&provider))) ||
-      !provider) {
-    return nullptr;
+  Ref<IServiceProvider> provider = Query<IServiceProvider>(site_.get(), IID_IServiceProvider);
+  if (!provider) return nullptr;
+  Ref<IWebBrowser2> browser;
+  if (FAILED(provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, browser.void_out()))) {
+    browser.release();  // a failed call hands out no reference
   }
-  IWebBrowser2* browser = nullptr;
-  HRESULT hr = provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2,
-                                      reinterpret_cast<void**>(&browser));
-  if (FAILED(hr) || !browser) {
+  if (!browser) {
     // A host that hands out only IWebBrowserApp: ask that for IWebBrowser2.
-    browser = nullptr;
-    IWebBrowserApp* app = nullptr;
-    if (SUCCEEDED(provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowserApp,
-                                         reinterpret_cast<void**>(&app))) &&
-        app) {
-      if (FAILED(app->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser)))) {
-        browser = nullptr;
-      }
-      app->Release();
+    Ref<IWebBrowserApp> app;
+    if (FAILED(provider->QueryService(SID_SWebBrowserApp, IID_IWebBrowserApp, app.void_out()))) {
+      app.release();
     }
+    if (app) browser = Query<IWebBrowser2>(app.get(), IID_IWebBrowser2);
   }
-  provider->Release();
+  provider.Reset();
   if (!browser) return nullptr;
   host::BrowserPtr result;
   try {
-    result = std::make_shared<ComBrowser>(browser);
+    result = std::make_shared<ComBrowser>(browser.get());
   } catch (...) {
   }
-  browser->Release();
   return result;
 }
 

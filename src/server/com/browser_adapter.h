@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/win32.h"
+#include "server/com/com_ref.h"
 #include "server/host.h"
 
 #include <exdisp.h>
@@ -14,7 +15,6 @@ class ComBrowser : public host::Browser {
  public:
   // Holds its own reference to `browser`, which must not be null.
   explicit ComBrowser(IWebBrowser2* browser);
-  ~ComBrowser() override;
   ComBrowser(const ComBrowser&) = delete;
   ComBrowser& operator=(const ComBrowser&) = delete;
 
@@ -26,10 +26,10 @@ class ComBrowser : public host::Browser {
   host::ObjectPtr AsObject() override;
   std::unique_ptr<host::Connection> ConnectEvents(host::BrowserEvents* sink) override;
 
-  IWebBrowser2* WebBrowser() const { return browser_; }
+  IWebBrowser2* WebBrowser() const { return browser_.get(); }
 
  private:
-  IWebBrowser2* browser_;
+  Ref<IWebBrowser2> browser_;
 };
 
 // The site the browser gives the band. `band` is the band's own IUnknown, named when focus
@@ -38,7 +38,6 @@ class ComSite : public host::Site {
  public:
   // `site` must not be null.
   ComSite(IUnknown* site, IUnknown* band);
-  ~ComSite() override;
   ComSite(const ComSite&) = delete;
   ComSite& operator=(const ComSite&) = delete;
 
@@ -47,11 +46,11 @@ class ComSite : public host::Site {
   // IInputObjectSite::OnFocusChangeIS(band, focused); nothing when the site lacks it.
   void OnFocusChangeIS(bool focused) override;
 
-  IInputObjectSite* InputObjectSite() const { return input_; }
+  IInputObjectSite* InputObjectSite() const { return input_.get(); }
 
  private:
-  IUnknown* site_;
-  IInputObjectSite* input_ = nullptr;
+  Ref<IUnknown> site_;
+  Ref<IInputObjectSite> input_;
   IUnknown* band_;
 };
 

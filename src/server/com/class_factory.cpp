@@ -8,6 +8,8 @@
 #include <objbase.h>
 
 #include "server/com/band.h"
+#include "server/com/com_ref.h"
+#include "server/com/interface_table.h"
 #include "server/com/object_count.h"
 
 namespace tarnivo::com {
@@ -21,14 +23,9 @@ class ClassFactory final : public IClassFactory {
   ClassFactory& operator=(const ClassFactory&) = delete;
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-      *ppv = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    using Entry = InterfaceEntry<ClassFactory>;
+    static constexpr Entry kInterfaces[] = {Entry::Of<IClassFactory>(IID_IClassFactory)};
+    return QueryFromTable(this, kInterfaces, riid, ppv);
   }
 
   STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
@@ -73,11 +70,10 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   if (!IsEqualCLSID(rclsid, CLSID_CToolbar)) return CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) tarnivo::com::ClassFactory();
+  tarnivo::com::Ref<tarnivo::com::ClassFactory> factory(new (std::nothrow)
+                                                            tarnivo::com::ClassFactory());
   if (!factory) return E_OUTOFMEMORY;
-  const HRESULT hr = factory->QueryInterface(riid, ppv);
-  factory->Release();
-  return hr;
+  return factory->QueryInterface(riid, ppv);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {

@@ -18,14 +18,10 @@ const IID kHtmlDocumentEvents = {
 namespace {
 
 const void* IdentityOf(IDispatch* dispatch) {
-  IUnknown* unknown = nullptr;
-  if (FAILED(dispatch->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown))) ||
-      !unknown) {
-    return dispatch;
-  }
+  const Ref<IUnknown> unknown = Query<IUnknown>(dispatch, IID_IUnknown);
+  if (!unknown) return dispatch;
   // The object's IUnknown stays the same while it lives, and this wrapper keeps it alive.
-  unknown->Release();
-  return unknown;
+  return unknown.get();
 }
 
 void ClearExcepInfo(EXCEPINFO& info) {
@@ -63,19 +59,9 @@ bool ObjectFrom(IDispatch* dispatch, host::Value* out) {
 
 bool ObjectFromUnknown(IUnknown* unknown, host::Value* out) {
   if (!unknown) return ObjectFrom(nullptr, out);
-  IDispatch* dispatch = nullptr;
-  if (FAILED(unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))) ||
-      !dispatch) {
-    return false;
-  }
-  host::ObjectPtr object;
-  try {
-    object = DispatchObject::Wrap(dispatch);
-  } catch (...) {
-    dispatch->Release();
-    throw;
-  }
-  dispatch->Release();
+  const Ref<IDispatch> dispatch = Query<IDispatch>(unknown, IID_IDispatch);
+  if (!dispatch) return false;
+  host::ObjectPtr object = DispatchObject::Wrap(dispatch.get());
   *out = host::Value::Of(std::move(object));
   return true;
 }
@@ -127,11 +113,7 @@ class DocumentEventSink : public EventSink {
 }  // namespace
 
 DispatchObject::DispatchObject(IDispatch* dispatch)
-    : dispatch_(dispatch), identity_(IdentityOf(dispatch)) {
-  dispatch_->AddRef();
-}
-
-DispatchObject::~DispatchObject() { dispatch_->Release(); }
+    : dispatch_(Ref<IDispatch>::Share(dispatch)), identity_(IdentityOf(dispatch)) {}
 
 host::ObjectPtr DispatchObject::Wrap(IDispatch* dispatch) {
   if (!dispatch) return nullptr;
@@ -198,7 +180,7 @@ bool DispatchObject::Invoke(const std::string& name, WORD flags, std::vector<hos
 std::unique_ptr<host::Connection> DispatchObject::ConnectDocumentEvents(
     host::DocumentEvents* sink) {
   if (!sink) return nullptr;
-  return ConnectSink(dispatch_, kHtmlDocumentEvents, new DocumentEventSink(sink));
+  return ConnectSink(dispatch_.get(), kHtmlDocumentEvents, new DocumentEventSink(sink));
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "server/com/com_ref.h"
 #include "server/host.h"
 
 #include <oaidl.h>
@@ -23,7 +24,6 @@ class DispatchObject : public host::Object {
  public:
   // Holds its own reference to `dispatch`, which must not be null.
   explicit DispatchObject(IDispatch* dispatch);
-  ~DispatchObject() override;
   DispatchObject(const DispatchObject&) = delete;
   DispatchObject& operator=(const DispatchObject&) = delete;
 
@@ -37,13 +37,13 @@ class DispatchObject : public host::Object {
   const void* Identity() const override { return identity_; }
   std::unique_ptr<host::Connection> ConnectDocumentEvents(host::DocumentEvents* sink) override;
 
-  IDispatch* Dispatch() const { return dispatch_; }
+  IDispatch* Dispatch() const { return dispatch_.get(); }
 
  private:
   bool Invoke(const std::string& name, WORD flags, std::vector<host::Value> args, bool put,
               host::Value* out);
 
-  IDispatch* dispatch_;
+  Ref<IDispatch> dispatch_;
   const void* identity_;
 };
 

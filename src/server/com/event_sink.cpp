@@ -1,5 +1,9 @@
 #include "server/com/event_sink.h"
 
+#include <utility>
+
+#include "server/com/com_ref.h"
+#include "server/com/interface_table.h"
 #include "server/com/object_count.h"
 
 namespace tarnivo::com {
@@ -9,15 +13,10 @@ EventSink::EventSink(const IID& events) : events_(events) { AddModuleReference()
 EventSink::~EventSink() { ReleaseModuleReference(); }
 
 STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-      IsEqualIID(riid, events_)) {
-    *ppv = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
+  using Entry = InterfaceEntry<EventSink>;
+  static constexpr Entry kInterfaces[] = {Entry::Of<IDispatch>(IID_IDispatch)};
+  // The outgoing interface, known only at run time, is this IDispatch too.
+  return QueryFromTable(this, kInterfaces, IsEqualIID(riid, events_) ? IID_IDispatch : riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) EventSink::AddRef() { return ++references_; }
@@ -47,13 +46,12 @@ STDMETHODIMP EventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, DISPPARA
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   DISPPARAMS& params = pDispParams ? *pDispParams : none;
   if (params.cArgs > 0 && !params.rgvarg) return S_OK;
-  AddRef();  // a handler may disconnect this sink
+  const Ref<EventSink> keep = Ref<EventSink>::Share(this);  // a handler may disconnect this sink
   try {
     Raise(dispIdMember, params, pVarResult);
   } catch (...) {
     // The event source never sees a handler's failure.
   }
-  Release();
   return S_OK;
 }
 
@@ -61,54 +59,51 @@ namespace {
 
 class SinkConnection : public host::Connection {
  public:
-  SinkConnection(IConnectionPoint* point, DWORD cookie, EventSink* sink)
-      : point_(point), cookie_(cookie), sink_(sink) {}
+  SinkConnection(Ref<IConnectionPoint> point, DWORD cookie, Ref<EventSink> sink)
+      : point_(std::move(point)), cookie_(cookie), sink_(std::move(sink)) {}
   SinkConnection(const SinkConnection&) = delete;
   SinkConnection& operator=(const SinkConnection&) = delete;
   ~SinkConnection() override {
     sink_->Detach();
     point_->Unadvise(cookie_);
-    point_->Release();
-    sink_->Release();
+    point_.Reset();
+    sink_.Reset();
   }
 
  private:
-  IConnectionPoint* point_;
+  Ref<IConnectionPoint> point_;
   DWORD cookie_;
-  EventSink* sink_;
+  Ref<EventSink> sink_;
 };
 
 }  // namespace
 
 std::unique_ptr<host::Connection> ConnectSink(IUnknown* source, const IID& events,
-                                              EventSink* sink) {
+                                              EventSink* taken) {
+  Ref<EventSink> sink(taken);
   if (!sink) return nullptr;
-  IConnectionPointContainer* container = nullptr;
-  IConnectionPoint* point = nullptr;
+  Ref<IConnectionPoint> point;
   DWORD cookie = 0;
   bool connected = false;
-  if (source &&
-      SUCCEEDED(source->QueryInterface(IID_IConnectionPointContainer,
-                                       reinterpret_cast<void**>(&container))) &&
-      container) {
-    if (SUCCEEDED(container->FindConnectionPoint(events, &point)) && point) {
-      connected = SUCCEEDED(point->Advise(static_cast<IDispatch*>(sink), &cookie));
+  if (source) {
+    if (Ref<IConnectionPointContainer> container =
+            Query<IConnectionPointContainer>(source, IID_IConnectionPointContainer)) {
+      if (SUCCEEDED(container->FindConnectionPoint(events, point.out())) && point) {
+        connected = SUCCEEDED(point->Advise(static_cast<IDispatch*>(sink.get()), &cookie));
+      }
     }
-    container->Release();
   }
   if (!connected) {
-    if (point) point->Release();
+    point.Reset();
     sink->Detach();
-    sink->Release();
     return nullptr;
   }
   try {
-    return std::make_unique<SinkConnection>(point, cookie, sink);
+    return std::make_unique<SinkConnection>(std::move(point), cookie, std::move(sink));
   } catch (...) {
+    // No connection was made: the point and the sink are still held here.
     sink->Detach();
     point->Unadvise(cookie);
-    point->Release();
-    sink->Release();
     return nullptr;
   }
 }

@@ -15,6 +15,7 @@
 #include <oleauto.h>
 #include <olectl.h>
 
+#include "server/com/com_ref.h"
 #include "server/com/text.h"
 #include "server/module.h"
 #include "tarnivo_idl.h"
@@ -78,23 +79,23 @@ bool UnregisterClassKeys() {
   return classGone && progIdGone;
 }
 
-HRESULT LoadOwnTypeLibrary(const std::string& path, ITypeLib** library) {
+HRESULT LoadOwnTypeLibrary(const std::string& path, tarnivo::com::Ref<ITypeLib>* library) {
   const std::wstring wide = tarnivo::com::WideFromAnsi(path);
-  return LoadTypeLibEx(wide.c_str(), REGKIND_NONE, library);
-}
-
-HRESULT RegisterTypeLibrary(const std::string& path) {
-  ITypeLib* library = nullptr;
-  HRESULT hr = LoadOwnTypeLibrary(path, &library);
-  if (FAILED(hr)) return hr;
-  std::wstring wide = tarnivo::com::WideFromAnsi(path);
-  hr = RegisterTypeLib(library, wide.data(), nullptr);
-  library->Release();
+  const HRESULT hr = LoadTypeLibEx(wide.c_str(), REGKIND_NONE, library->out());
+  if (FAILED(hr)) library->release();  // a failed call hands out no reference
   return hr;
 }
 
+HRESULT RegisterTypeLibrary(const std::string& path) {
+  tarnivo::com::Ref<ITypeLib> library;
+  HRESULT hr = LoadOwnTypeLibrary(path, &library);
+  if (FAILED(hr)) return hr;
+  std::wstring wide = tarnivo::com::WideFromAnsi(path);
+  return RegisterTypeLib(library.get(), wide.data(), nullptr);
+}
+
 HRESULT UnregisterTypeLibrary(const std::string& path) {
-  ITypeLib* library = nullptr;
+  tarnivo::com::Ref<ITypeLib> library;
   HRESULT hr = LoadOwnTypeLibrary(path, &library);
   if (FAILED(hr)) return hr;
   TLIBATTR* attributes = nullptr;
@@ -110,7 +111,6 @@ HRESULT UnregisterTypeLibrary(const std::string& path) {
     }
     library->ReleaseTLibAttr(attributes);
   }
-  library->Release();
   return hr;
 }
 
