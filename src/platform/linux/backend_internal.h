@@ -21,6 +21,19 @@ bool MakeFolders(const std::string& path);
 // characters other than blanks and quotes, else quoted and escaped.
 std::string LogToken(const std::string& text);
 
+// --- Names (names.cpp) ---
+
+// Windows-1252, the ANSI code page of the A functions, to UTF-8 and back ('?' for a
+// character the code page does not have).
+std::string Utf8FromAnsi(const std::string& ansi);
+std::string AnsiFromUtf8(const std::string& utf8);
+// The path on disk of a file an A function names: UTF-8, '/' for '\', a drive path below
+// the root as a Wine prefix lays it out (C:\x is ROOT/drive_c/x, Z:\x is /x); any other
+// name as it stands.
+std::string DiskPath(const char* name);
+// The name an A function gives a file on disk: C:\... below ROOT/drive_c, Z:\... elsewhere.
+std::string WindowsPath(const std::string& disk);
+
 // --- The virtual clock (clock.cpp) ---
 
 // Milliseconds since the clock's start; GetTickCount is the low 32 bits.

@@ -41,14 +41,6 @@ std::uintptr_t g_next_handle = 0x2000;
 
 void Fail(DWORD code) { SetLastError(code); }
 
-std::string LinuxPath(LPCSTR name) {
-  std::string path = name;
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
-  return path;
-}
-
 std::string ParentOf(const std::string& path) {
   std::string::size_type slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -115,8 +107,9 @@ void SyncFolder(const std::string& folder) {
 extern "C" {
 
 UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
-  std::string folder = backend::SystemDirectory();
-  backend::internal::MakeFolders(folder);
+  backend::internal::MakeFolders(backend::SystemDirectory());
+  // In the ANSI code page, as every name an A function gives.
+  const std::string folder = backend::internal::AnsiFromUtf8(backend::SystemDirectory());
   UINT length = static_cast<UINT>(folder.size());
   if (lpBuffer == nullptr || uSize <= length) return length + 1;
   std::memcpy(lpBuffer, folder.c_str(), folder.size() + 1);
@@ -134,7 +127,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     Fail(lpFileName == nullptr ? ERROR_INVALID_PARAMETER : ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  std::string path = LinuxPath(lpFileName);
+  std::string path = backend::internal::DiskPath(lpFileName);
   bool can_read = (dwDesiredAccess & GENERIC_READ) != 0;
   bool can_write = (dwDesiredAccess & GENERIC_WRITE) != 0;
   int flags = O_CLOEXEC;
@@ -369,8 +362,8 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
     Fail(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  std::string from = LinuxPath(lpExistingFileName);
-  std::string to = LinuxPath(lpNewFileName);
+  std::string from = backend::internal::DiskPath(lpExistingFileName);
+  std::string to = backend::internal::DiskPath(lpNewFileName);
   struct stat source {};
   if (lstat(from.c_str(), &source) != 0) {
     Fail(ErrorFor(errno, from));
@@ -417,9 +410,38 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
     Fail(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  std::string path = LinuxPath(lpFileName);
+  std::string path = backend::internal::DiskPath(lpFileName);
   if (unlink(path.c_str()) != 0) {
     Fail(ErrorFor(errno, path));
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes) {
+  (void)lpSecurityAttributes;
+  if (lpPathName == nullptr || *lpPathName == '\0') {
+    Fail(ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  std::string path = backend::internal::DiskPath(lpPathName);
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (mkdir(path.c_str(), 0777) != 0) {
+    Fail(errno == EEXIST ? static_cast<DWORD>(kErrorAlreadyExists) : ErrorFor(errno, path));
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
+  if (lpPathName == nullptr || *lpPathName == '\0') {
+    Fail(ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  std::string path = backend::internal::DiskPath(lpPathName);
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (rmdir(path.c_str()) != 0) {
+    Fail(errno == ENOTEMPTY || errno == EEXIST ? 145u : ErrorFor(errno, path));
     return FALSE;
   }
   return TRUE;
@@ -430,7 +452,7 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
     Fail(ERROR_INVALID_PARAMETER);
     return INVALID_FILE_ATTRIBUTES;
   }
-  std::string path = LinuxPath(lpFileName);
+  std::string path = backend::internal::DiskPath(lpFileName);
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) {
     Fail(ErrorFor(errno, path));
