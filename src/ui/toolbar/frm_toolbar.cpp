@@ -5,6 +5,7 @@
 #include "engine/activex_screen.h"
 #include "platform/module.h"
 #include "store/mod_reg.h"
+#include "store/read_ini.h"
 #include "store/settings.h"
 #include "store/site_list.h"
 #include "store/site_list_file.h"
@@ -90,6 +91,14 @@ void frmToolbar::Load() {
   ThreadShared& shared = Shared();
   // Every step runs even when an earlier one fails.
   try {
+    ResolveLanguage();
+  } catch (...) {
+  }
+  try {
+    SetTexts(LanguageFile());
+  } catch (...) {
+  }
+  try {
     SetCaption("mnuNivel", shared.BlockLevel == "1" ? TextLevel2 : TextLevel1);
     if (m_Toolbar) m_Toolbar->Redraw();
   } catch (...) {
@@ -116,6 +125,48 @@ void frmToolbar::Load() {
   } catch (...) {
   }
   SetTimerEnabled(1, true);
+}
+
+void frmToolbar::SetTexts(const std::string& file) {
+  // Each text as the file gives it; "" for one it does not.
+  std::string* const texts[] = {&TextNActivate, &TextActivate, &TextLevel1,   &TextLevel2,
+                                &TextAllow,     &TextSiteList, &TextBActiveX, &TextUrlActiveX,
+                                &TextAbout,     &TextPopup1,   &TextPopup2};
+  const char* const keys[] = {"nactivate", "activate",   "level1", "level2", "allow", "sitelist",
+                              "bactivex",  "urlactivex", "about",  "popup1", "popup2"};
+  for (std::size_t i = 0; i < sizeof keys / sizeof keys[0]; ++i)
+    *texts[i] = ReadIniValue(file, "menu", keys[i]);
+  auto defaulted = [](std::string& text, const char* key) {
+    if (text.empty()) text = EnglishText("menu", key);
+  };
+  // A pair that reads the same could not tell its two states apart: both go back to English.
+  auto pair = [&](std::string& first, const char* first_key, std::string& second,
+                  const char* second_key) {
+    defaulted(first, first_key);
+    defaulted(second, second_key);
+    if (first == second) {
+      first = EnglishText("menu", first_key);
+      second = EnglishText("menu", second_key);
+    }
+  };
+  pair(TextNActivate, "nactivate", TextActivate, "activate");
+  try {
+    SetCaption("tete", m_Toolbar && m_Toolbar->Enabled == "1" ? TextNActivate : TextActivate);
+  } catch (...) {
+  }
+  pair(TextLevel1, "level1", TextLevel2, "level2");
+  for (std::size_t i = 4; i < sizeof keys / sizeof keys[0]; ++i) defaulted(*texts[i], keys[i]);
+  try {
+    const std::string& language = Language().CurrentLanguage;
+    SetCaption("mnuLang", language == kNoLanguage ? "English" : language);
+    SetCaption("mnuNivel", TextLevel1);
+    SetCaption("mnuLib", TextAllow);
+    SetCaption("mnuSites", TextSiteList);
+    SetCaption("mnuAX", TextBActiveX);
+    SetCaption("mnuAXSite", TextUrlActiveX);
+    SetCaption("mnuSOBRE", TextAbout);
+  } catch (...) {
+  }
 }
 
 void frmToolbar::BuildMenus() {

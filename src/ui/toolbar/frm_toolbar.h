@@ -48,6 +48,11 @@ class frmToolbar {
   // The class name of the window under the mouse pointer, in a 100-character text: the name
   // first, then filler that callers ignore.
   std::string GetInfo();
+  // The menu texts from the language file `file`: the eleven "menu" keys, each empty one
+  // replaced by its English default, a pair of equal switch texts (or level texts) both put
+  // back to English; then the captions of tete, mnuLang and the other entries.
+  void SetTexts(const std::string& file);
+
   // The master switch: toggles the caption of `tete` and stores processNR from it ("1"
   // while the entry offers to disable blocking).
   void tete_Click();

@@ -70,6 +70,59 @@ TEST_F(ToolbarFormTest, MenuTreeAtItsEnglishDefaults) {
   EXPECT_EQ(GetMenuItemCount(form.SearchMenu()), 2);
 }
 
+// Writes a language file `name`.tnk in C:\Tarnivo\languages, where `path` C:\Tarnivo points.
+void WriteLanguage(const std::string& name, const std::string& bytes) {
+  CreateDirectoryA("C:\\Tarnivo", nullptr);
+  CreateDirectoryA("C:\\Tarnivo\\languages", nullptr);
+  const std::string path = "C:\\Tarnivo\\languages\\" + name + ".tnk";
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+TEST_F(ToolbarFormTest, MenuTextsFromTheChosenLanguageWithDefaultsAndPairRules) {
+  const struct {
+    std::string file;
+    std::vector<std::pair<const char*, const char*>> captions;
+  } cases[] = {
+      // Every key given; an empty one and a missing one take their English defaults.
+      {"[menu]\r\nnactivate=Desativar\r\nactivate=Ativar\r\nlevel1=Normal\r\n"
+       "level2=Bloquear tudo\r\nallow=Permitir site\r\nsitelist=\r\n"
+       "about=Sobre\r\n",
+       {{"tete", "Desativar"},
+        {"mnuNivel", "Normal"},
+        {"mnuLib", "Permitir site"},
+        {"mnuSites", "Allowed URLs"},
+        {"mnuAX", "Block ActiveX Dialog"},
+        {"mnuSOBRE", "Sobre"},
+        {"mnuLang", "Portugu\xEAs"}}},
+      // Equal texts of a pair: both of that pair in English; the other pair is kept.
+      {"[menu]\r\nnactivate=Um\r\nactivate=Um\r\nlevel1=A\r\nlevel2=B\r\n",
+       {{"tete", "Disable Tarnivo"}, {"mnuNivel", "A"}}},
+      {"[menu]\r\nactivate=Disable Tarnivo\r\nlevel2=Normal\r\n",
+       {{"tete", "Disable Tarnivo"}, {"mnuNivel", "Normal"}}},
+  };
+  for (const auto& c : cases) {
+    WriteLanguage("Portugu\xEAs", c.file);
+    Store("1", "0");
+    ModReg::SetKeyValue(kSettingsKey, "path", "C:\\Tarnivo", REG_SZ);
+    ModReg::SetKeyValue(kSettingsKey, "Lang", "Portugu\xEAs", REG_SZ);
+    Start("1", "0");
+    for (const auto& [name, caption] : c.captions)
+      EXPECT_EQ(Form().Caption(name), caption) << name << " in " << c.file;
+    Close();
+  }
+  // The equal pair: the switch still toggles between its two English texts.
+  WriteLanguage("Portugu\xEAs", "[menu]\r\nnactivate=Um\r\nactivate=Um\r\n");
+  Start("1", "0");
+  EXPECT_EQ(Form().TextActivate, "Enable Tarnivo");
+  EXPECT_EQ(Form().TextNActivate, "Disable Tarnivo");
+  EXPECT_EQ(Form().TextLevel2, "Block All");
+}
+
 TEST_F(ToolbarFormTest, LoadFollowsTheStoredSettings) {
   Store("0", "0", "0", "1");
   backend::SetScrollLock(true);
