@@ -220,6 +220,21 @@ button 1
 EOF
 has 'case.scn:3: button: the toolbar has no button 1'
 
+# --- language files: written where the system looks, in both forms; wrong forms stop the file ---
+runs "a language file in the languages folder of the stored path" 0 <<EOF
+reg set path "C:\\\\Runner"
+reg set Lang "Deutsch"
+langfile file "Notes.txt" "not a language"
+langfile "Deutsch" "[menu]\\r\\nabout=\\xDCber\\r\\n"
+start
+expect caption mnuSOBRE "\\xDCber"
+EOF
+for bad in 'langfile Deutsch' 'langfile Deutsch bytes' 'langfile file "a.txt"' 'langfile file a.txt "x"'; do
+  printf '%s\n' "$bad" >"$cases/case.scn"
+  run "a language file command of the wrong form: $bad" 2 "$cases/case.scn"
+  has 'case.scn:1: langfile'
+done
+
 # --- words of the format this build does not run yet: known, never "unknown" (exit 2) ---
 later() {
   printf '%s\n' "$2" >"$cases/case.scn"
@@ -227,7 +242,6 @@ later() {
   has "case.scn:1: $1 is not known to this build yet"
   lacks 'unknown'
 }
-later 'the command "langfile"' 'langfile en "x"'
 later 'the command "dialog"' 'dialog key Esc'
 later 'expect: the expectation items' 'expect items lstSite'
 later 'expect: the expectation value' 'expect value Slider1 1'

@@ -166,3 +166,54 @@ std::optional<std::string> ReadListFile() {
 }
 
 }  // namespace scenario
+
+namespace scenario {
+
+std::string LanguageFolder() {
+  const std::string path = tarnivo::ModReg::QueryValue(tarnivo::kSettingsKey, "path");
+  if (!path.empty()) return path.substr(0, path.size() - 1) + "\\languages\\";
+  char self[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string program(self, length < MAX_PATH ? length : 0);
+  return program.substr(0, program.find_last_of('\\') + 1);
+}
+
+namespace {
+// The language files written since the last DeleteLanguageFiles.
+std::vector<std::string>& Written() {
+  static std::vector<std::string> written;
+  return written;
+}
+}  // namespace
+
+void DeleteLanguageFiles() {
+  for (const std::string& path : Written()) DeleteFileA(path.c_str());
+  Written().clear();
+}
+
+bool WriteLanguageFile(const std::string& file_name, const std::string& bytes, std::string* error) {
+  const std::string folder = LanguageFolder();
+  // Each folder on the way, from the drive down; those that exist stay as they are.
+  for (std::string::size_type at = folder.find('\\', 3); at != std::string::npos;
+       at = folder.find('\\', at + 1))
+    CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+  const std::string path = folder + file_name;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *error = "cannot create " + path;
+    return false;
+  }
+  Written().push_back(path);
+  DWORD written = 0;
+  const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                             &written, nullptr);
+  CloseHandle(file);
+  if (!ok || (!bytes.empty() && written != bytes.size())) {
+    *error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace scenario

@@ -32,4 +32,13 @@ bool WriteListFile(const std::string& bytes, std::string* error);
 bool DeleteListFile(std::string* error);
 std::optional<std::string> ReadListFile();
 
+// The languages folder as the system finds it now: the stored `path` without its last
+// character followed by "\languages\", or, with no `path`, the folder of the running program
+// (beside which the system's module lies) followed by "\".
+std::string LanguageFolder();
+// Writes `bytes` as the file `file_name` of the languages folder, making the folder first.
+// DeleteLanguageFiles removes every file written so, as a file's run ends.
+bool WriteLanguageFile(const std::string& file_name, const std::string& bytes, std::string* error);
+void DeleteLanguageFiles();
+
 }  // namespace scenario

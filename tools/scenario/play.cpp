@@ -55,6 +55,13 @@ class Player {
     return Status::Ok();
   }
 
+  Status operator()(const LangFileCommand& file) {
+    std::string error;
+    if (!WriteLanguageFile(file.file_name, file.bytes, &error))
+      return Status::Failure(what_ + ": " + error);
+    return Status::Ok();
+  }
+
   Status operator()(const ClockCommand& clock) { return runner_.SetClock(clock); }
   Status operator()(const WaitCommand& wait) { return runner_.Wait(wait.milliseconds); }
   Status operator()(const TimerCommand& timer) {
@@ -445,9 +452,11 @@ FileOutcome RunFile(Runner& runner, const std::string& path, bool verbose, std::
     outcome.result = status.kind == Status::Kind::Failed ? FileOutcome::Result::Failed
                                                          : FileOutcome::Result::Error;
     runner.End();
+    DeleteLanguageFiles();
     return outcome;
   }
   runner.End();
+  DeleteLanguageFiles();
   if (outcome.skipped_lines > 0 && expectations_run == 0)
     outcome.result = FileOutcome::Result::Skipped;
   return outcome;

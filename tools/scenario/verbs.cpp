@@ -33,7 +33,7 @@ const StateName kStates[] = {
 };
 
 // Words of the format that this build does not run yet.
-const char* const kLaterCommands[] = {"langfile", "dialog"};
+const char* const kLaterCommands[] = {"dialog"};
 const char* const kLaterExpectations[] = {"items",  "value", "visible", "enabled",
                                           "dialog", "shell", "shells",  "focus"};
 const char* const kLaterStates[] = {"CurrentLanguage", "LanguageFolder"};
@@ -168,6 +168,25 @@ Status ReadListFile(const Args& args, CommandBody* body) {
     return args.Error("expected \"BYTES\" or delete");
   } else {
     file.bytes = args.Text(0);
+  }
+  *body = file;
+  return Status::Ok();
+}
+
+Status ReadLangFile(const Args& args, CommandBody* body) {
+  LangFileCommand file;
+  if (args.Count() >= 1 && !args[0].quoted && args.Is(0, "file")) {
+    if (Status check = args.Check(3, 3); !check.ok()) return check;
+    if (!args[1].quoted || !args[2].quoted)
+      return args.Error("expected file \"FILENAME\" \"BYTES\"");
+    file.file_name = args.Text(1);
+    file.bytes = args.Text(2);
+  } else {
+    if (Status check = args.Check(2, 2); !check.ok()) return check;
+    if (args.Text(0).empty() || !args[1].quoted)
+      return args.Error("expected NAME \"BYTES\" or file \"FILENAME\" \"BYTES\"");
+    file.file_name = args.Text(0) + ".tnk";
+    file.bytes = args.Text(1);
   }
   *body = file;
   return Status::Ok();
@@ -640,6 +659,7 @@ const std::map<std::string, Verb>& Commands() {
   static const std::map<std::string, Verb> table = {
       {"reg", {ReadReg, true}},
       {"listfile", {ReadListFile, true}},
+      {"langfile", {ReadLangFile, true}},
       {"clock", {ReadClock, true}},
       {"wait", {ReadWait, false}},
       {"timer", {ReadTimer, true}},

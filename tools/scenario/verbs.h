@@ -52,6 +52,11 @@ struct ListFileCommand {
   bool remove = false;
   std::string bytes;
 };
+// A file of the languages folder: NAME.tnk, or a file of exactly this name.
+struct LangFileCommand {
+  std::string file_name;
+  std::string bytes;
+};
 struct ClockCommand {
   int hour = 0;
   int minute = 0;
@@ -246,15 +251,17 @@ struct ExpectImages {
   std::vector<int> ids;
 };
 
-using CommandBody = std::variant<
-    RegCommand, ListFileCommand, ClockCommand, WaitCommand, TimerCommand, StartCommand, StopCommand,
-    ClosingCommand, PageCommand, FocusCommand, BusyCommand, NavigateCommand, CompleteCommand,
-    StateChangeCommand, PopupCommand, ScriptCommand, FrameCommand, ObjectCommand, PageEventCommand,
-    CursorCommand, MouseCommand, ClickCommand, KeyCommand, ScrollLockCommand, BandKeyCommand,
-    ShowCommand, BandInfoCommand, ButtonCommand, DropDownCommand, CallCommand, SetCommand,
-    ListCommand, ExpectPopup, ExpectResult, ExpectReg, ExpectKey, ExpectCount, ExpectListFile,
-    ExpectList, ExpectTag, ExpectState, ExpectCounter, ExpectScrollLock, ExpectTimer, ExpectScript,
-    ExpectObject, ExpectCaption, ExpectMenu, ExpectMsgBox, ExpectBandInfo, ExpectImages>;
+using CommandBody =
+    std::variant<RegCommand, ListFileCommand, LangFileCommand, ClockCommand, WaitCommand,
+                 TimerCommand, StartCommand, StopCommand, ClosingCommand, PageCommand, FocusCommand,
+                 BusyCommand, NavigateCommand, CompleteCommand, StateChangeCommand, PopupCommand,
+                 ScriptCommand, FrameCommand, ObjectCommand, PageEventCommand, CursorCommand,
+                 MouseCommand, ClickCommand, KeyCommand, ScrollLockCommand, BandKeyCommand,
+                 ShowCommand, BandInfoCommand, ButtonCommand, DropDownCommand, CallCommand,
+                 SetCommand, ListCommand, ExpectPopup, ExpectResult, ExpectReg, ExpectKey,
+                 ExpectCount, ExpectListFile, ExpectList, ExpectTag, ExpectState, ExpectCounter,
+                 ExpectScrollLock, ExpectTimer, ExpectScript, ExpectObject, ExpectCaption,
+                 ExpectMenu, ExpectMsgBox, ExpectBandInfo, ExpectImages>;
 
 // One line of a scenario, read.
 struct Command {
