@@ -17,6 +17,7 @@ namespace {
 
 constexpr const char* kFormClass = "TarnivoToolbarForm";
 constexpr UINT kTimerIntervals[frmToolbar::kTimerCount] = {20, 1100, 500};
+constexpr UINT kSettingsInterval = 200;
 // The tick handler of each watch timer.
 void (frmToolbar::*const kTimerTicks[frmToolbar::kTimerCount])() = {
     &frmToolbar::Timer1_Timer, &frmToolbar::Timer2_Timer, &frmToolbar::Timer3_Timer};
@@ -55,6 +56,8 @@ frmToolbar* frmToolbar::Loaded() { return g_loaded ? g_form.get() : nullptr; }
 void frmToolbar::Unload() {
   if (!g_loaded || !g_form) return;
   frmToolbar& form = *g_form;
+  if (form.settings_timer_ != 0) KillTimer(nullptr, form.settings_timer_);
+  form.settings_timer_ = 0;
   form.m_Toolbar = nullptr;
   g_loaded = false;
   // Its menu bar and its timer controls, with their timers, go with it.
@@ -98,6 +101,7 @@ void frmToolbar::Load() {
     SetTexts(LanguageFile());
   } catch (...) {
   }
+  settings_timer_ = SetTimer(nullptr, 0, kSettingsInterval, SettingsPoll);
   try {
     SetCaption("mnuNivel", shared.BlockLevel == "1" ? TextLevel2 : TextLevel1);
     if (m_Toolbar) m_Toolbar->Redraw();

@@ -53,6 +53,18 @@ class frmToolbar {
   // back to English; then the captions of tete, mnuLang and the other entries.
   void SetTexts(const std::string& file);
 
+  // The settings synchronisation timer: a thread timer of 200 ms started by the form's load
+  // and killed by its unload. Each tick reads processNR, processAX and processNL back and
+  // brings the copies, the ActiveX check mark, Timer3 and (when the switch changed) the band's
+  // Enabled, its image and the caption of tete in line; a missing switch is restored by
+  // ResetDefaults.
+  static void CALLBACK SettingsPoll(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
+  void SettingsTick();
+  // Blocking and ActiveX blocking on: the key created, processNR and processAX "1", the
+  // band's Enabled "1". processNL, processNC, Lang and path stay as they are.
+  void ResetDefaults();
+  bool SettingsTimerRunning() const { return settings_timer_ != 0; }
+
   // The master switch: toggles the caption of `tete` and stores processNR from it ("1"
   // while the entry offers to disable blocking).
   void tete_Click();
@@ -117,6 +129,7 @@ class frmToolbar {
   std::vector<Entry> entries_;
   UINT next_id_ = 1000;
   std::unique_ptr<TimerControl> timers_[kTimerCount];
+  UINT_PTR settings_timer_ = 0;  // the id SetTimer gave the settings timer; 0 while it is off
 };
 
 }  // namespace tarnivo

@@ -238,6 +238,8 @@ TEST_F(ToolbarFormTest, HeldButtonKeepsTheWatchClosedUntilRelease) {
 
 TEST_F(ToolbarFormTest, PageScanShowsItsProgressInTheAboutCaption) {
   Start("1", "0");
+  // ActiveX blocking is on: the settings timer keeps the page scan running.
+  ModReg::SetKeyValue(kSettingsKey, "processAX", std::string("1"), REG_SZ);
   auto page = Page("news.example");
   page->AddScript("document.write('xxxtoolbar')", "");
   browser->SetBusy(true);
@@ -257,6 +259,8 @@ TEST_F(ToolbarFormTest, PageScanShowsItsProgressInTheAboutCaption) {
 
 TEST_F(ToolbarFormTest, PageScanStopsTwentySecondsAfterTheNavigationStart) {
   Start("1", "0");
+  // ActiveX blocking is on: the settings timer keeps the page scan running.
+  ModReg::SetKeyValue(kSettingsKey, "processAX", std::string("1"), REG_SZ);
   auto page = Page("news.example");
   browser->SetBusy(true);
   browser->RaiseBeforeNavigate2("http://news.example/");
@@ -307,6 +311,83 @@ TEST_F(ToolbarFormTest, UnloadStopsTimersAndForgetsTheBand) {
   backend::PressKey(VK_LBUTTON);
   backend::RunFor(100);
   EXPECT_FALSE(Shared().UserActionFlag) << "no mouse watch once the form is gone";
+}
+
+}  // namespace
+}  // namespace tarnivo
+
+namespace tarnivo {
+namespace {
+
+// The settings timer's ticks, each 200 ms after the form's load.
+class SettingsPollTest : public testing_support::BandTest {
+ protected:
+  static frmToolbar& Form() { return *frmToolbar::Loaded(); }
+  static void StoreValue(const char* name, const std::string& text) {
+    ModReg::SetKeyValue(kSettingsKey, name, text, REG_SZ);
+  }
+};
+
+TEST_F(SettingsPollTest, EachTickBringsTheToolbarInLineWithTheStore) {
+  const struct {
+    const char* nr;  // processNR stored before the tick
+    const char* ax;  // processAX
+    const char* enabled;
+    int icone;
+    const char* tete;
+    bool timer3;
+    bool checked;
+    int redraws;  // by the tick
+  } cases[] = {
+      {"0", "1", "0", 2, "Enable Tarnivo", false, false, 1},
+      {"1", "1", "1", 103, "Disable Tarnivo", true, true, 0},  // no change: no flicker
+      {"1", "0", "1", 103, "Disable Tarnivo", false, false, 0},
+      {"10", "1", "1", 103, "Disable Tarnivo", true, true, 0},   // its first character counts
+      {"x", "1", "x", 103, "Disable Tarnivo", false, false, 0},  // neither on nor off
+  };
+  for (const auto& c : cases) {
+    Start("1", "0");
+    StoreValue("processNR", c.nr);
+    StoreValue("processAX", c.ax);
+    StoreValue("processNL", "15");
+    const int before = band->Redraws();
+    backend::RunFor(199);
+    EXPECT_EQ(band->Enabled, "1") << "no tick before 200 ms";
+    backend::RunFor(1);
+    EXPECT_EQ(band->Enabled, c.enabled) << c.nr;
+    EXPECT_EQ(band->Icone(), c.icone) << c.nr;
+    EXPECT_EQ(Form().Caption("tete"), c.tete) << c.nr;
+    EXPECT_EQ(Form().TimerEnabled(3), c.timer3) << c.nr << c.ax;
+    EXPECT_EQ(Form().Checked("mnuAX"), c.checked) << c.nr << c.ax;
+    EXPECT_EQ(band->Redraws() - before, c.redraws) << c.nr;
+    EXPECT_EQ(Shared().BlockLevel, "1") << "the level's first character";
+    Close();
+  }
+}
+
+TEST_F(SettingsPollTest, ADeletedKeyIsRestoredWithBlockingOn) {
+  Start("0", "0");
+  EXPECT_EQ(band->Icone(), 2);
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+  backend::RunFor(200);
+  EXPECT_EQ(ModReg::QueryValue(kSettingsKey, "processNR"), std::string("1\0", 2));
+  EXPECT_EQ(ModReg::QueryValue(kSettingsKey, "processAX"), std::string("1\0", 2));
+  EXPECT_EQ(ModReg::QueryValue(kSettingsKey, "processNL"), "") << "left missing";
+  EXPECT_EQ(ModReg::QueryValue(kSettingsKey, "processNC"), "");
+  EXPECT_EQ(band->Enabled, "1");
+  EXPECT_EQ(band->Icone(), 103);
+  EXPECT_EQ(Form().Caption("tete"), "Disable Tarnivo");
+}
+
+TEST_F(SettingsPollTest, TheTimerRunsFromLoadToUnload) {
+  Start("1", "0");
+  EXPECT_TRUE(Form().SettingsTimerRunning());
+  Close();
+  EXPECT_EQ(frmToolbar::Loaded(), nullptr);
+  // With the form gone no tick touches the store.
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+  backend::RunFor(1000);
+  EXPECT_EQ(ModReg::QueryValue(kSettingsKey, "processNR"), "");
 }
 
 }  // namespace
