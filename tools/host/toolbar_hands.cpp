@@ -300,6 +300,11 @@ static HWND FormTimerControl(HWND form, int timer) {
 }
 
 Status HostRunner::TimerRunning(const std::string&, int timer, bool* running, std::string* note) {
+  // The settings timer is the DLL's one thread timer, held by the host's clock.
+  if (timer == scenario::kSettingsPollTimer) {
+    *running = clock::ThreadTimerRunning();
+    return Status::Ok();
+  }
   // A form that is not loaded runs no timer.
   const HWND form = Form();
   const HWND control = FormTimerControl(form, timer);

@@ -141,6 +141,29 @@ bool TimerRunning(HWND window, UINT_PTR id) {
                      [&](const Timer& timer) { return Same(timer, window, id, 0); });
 }
 
+bool ThreadTimerRunning() {
+  const DWORD me = GetCurrentThreadId();
+  const auto& timers = State().timers;
+  return std::any_of(timers.begin(), timers.end(), [me](const Timer& timer) {
+    return timer.window == nullptr && timer.thread == me;
+  });
+}
+
+void FireThreadTimers() {
+  const DWORD me = GetCurrentThreadId();
+  std::vector<Timer> due;
+  for (Timer& timer : State().timers) {
+    if (timer.window != nullptr || timer.thread != me) continue;
+    timer.due = State().now + timer.interval;
+    due.push_back(timer);
+  }
+  std::sort(due.begin(), due.end(),
+            [](const Timer& a, const Timer& b) { return a.order < b.order; });
+  for (const Timer& timer : due)
+    if (timer.proc != nullptr)
+      timer.proc(nullptr, WM_TIMER, timer.id, static_cast<DWORD>(State().now));
+}
+
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC function) {
   Clock& clock = State();
   ForgetDeadWindows();

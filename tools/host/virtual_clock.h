@@ -35,6 +35,12 @@ ULONGLONG Now();
 // exists.
 bool TimerRunning(HWND window, UINT_PTR id);
 
+// True while a thread timer (one set with no window) of this thread runs.
+bool ThreadTimerRunning();
+// Fires this thread's thread timers at once, as if each had fallen due now (its next interval
+// counts from now), in the order they were set.
+void FireThreadTimers();
+
 // What the DLL's calls are answered with, as the system answers them: the same arguments,
 // results and last errors.
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC function);

@@ -30,21 +30,22 @@ const StateName kStates[] = {
     {"ScanTicks", ValueForm::Number, true},
     {"m_oIE", ValueForm::Binding, false},
     {"IEdoc", ValueForm::Binding, false},
+    {"CurrentLanguage", ValueForm::Text, true},
+    {"LanguageFolder", ValueForm::Text, true},
 };
 
 // Words of the format that this build does not run yet.
 const char* const kLaterCommands[] = {"dialog"};
 const char* const kLaterExpectations[] = {"items",  "value", "visible", "enabled",
                                           "dialog", "shell", "shells",  "focus"};
-const char* const kLaterStates[] = {"CurrentLanguage", "LanguageFolder"};
-const char* const kLaterCalls[] = {"ResetDefaults", "SettingsPoll", "ReadIniValue"};
 
 // The system's operations `call` runs, with the number of their arguments.
 const std::map<std::string, std::size_t>& CallArguments() {
   static const std::map<std::string, std::size_t> calls = {
       {"NormalizeDomain", 1}, {"SaveSiteLists", 0}, {"LoadSiteLists", 0},
       {"AppendSiteEntry", 1}, {"CriaChave", 0},     {"BuildActiveXPatterns", 0},
-      {"ScanActiveX", 0},
+      {"ScanActiveX", 0},     {"ResetDefaults", 0}, {"SettingsPoll", 0},
+      {"ReadIniValue", 3},
   };
   return calls;
 }
@@ -95,8 +96,6 @@ Status FindState(const Args& args, const StateName** found) {
       return Status::Ok();
     }
   }
-  if (Contains(kLaterStates, name))
-    return args.Error("the value " + name + " is not known to this build yet");
   return args.Error("unknown value " + Quote(name));
 }
 
@@ -215,6 +214,8 @@ Status ReadTimer(const Args& args, CommandBody* body) {
   if (Status check = args.Check(2, 2); !check.ok()) return check;
   TimerCommand timer;
   if (Status named = ReadTimerName(args, args.Text(0), &timer.timer); !named.ok()) return named;
+  if (timer.timer == kSettingsPollTimer)
+    return args.Error("only Timer1, Timer2 and Timer3 are switched by hand");
   if (Status choice = Choice(args, 1, "on", "off", &timer.on); !choice.ok()) return choice;
   *body = timer;
   return Status::Ok();
@@ -412,8 +413,6 @@ Status ReadCall(const Args& args, CommandBody* body, std::string* what) {
   const std::string& name = args.Text(0);
   const auto found = CallArguments().find(name);
   if (found == CallArguments().end()) {
-    if (Contains(kLaterCalls, name))
-      return args.Error("the operation " + name + " is not known to this build yet");
     return args.Error("unknown operation " + Quote(name));
   }
   *what = "call " + name;
@@ -790,8 +789,10 @@ Status ReadTimerName(const Args& args, const std::string& name, int* timer) {
       return Status::Ok();
     }
   }
-  if (name == "SettingsPoll")
-    return args.Error("the timer SettingsPoll is not known to this build yet");
+  if (name == "SettingsPoll") {
+    *timer = kSettingsPollTimer;
+    return Status::Ok();
+  }
   return args.Error("unknown timer " + Quote(name) + " (Timer1, Timer2, Timer3 or SettingsPoll)");
 }
 

@@ -65,6 +65,9 @@ struct ClockCommand {
 struct WaitCommand {
   unsigned milliseconds = 0;
 };
+// The settings timer among the timers a scenario names (Timer1 to Timer3 are 1 to 3).
+inline constexpr int kSettingsPollTimer = 4;
+
 // Timer1 to Timer3 of the toolbar form.
 struct TimerCommand {
   int timer = 0;

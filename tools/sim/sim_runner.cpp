@@ -8,9 +8,11 @@
 #include "engine/activex_screen.h"
 #include "engine/normalize_domain.h"
 #include "lexer.h"
+#include "machine.h"
 #include "platform/linux/backend.h"
 #include "platform/win32.h"
 #include "server/toolbar.h"
+#include "store/read_ini.h"
 #include "store/settings.h"
 #include "store/site_list.h"
 #include "store/site_list_file.h"
@@ -123,6 +125,10 @@ const std::vector<StateAccess>& States() {
        [](CToolbar*, const std::string& v) { Shared().ScanTicks = NumberOf(v); }},
       {"m_oIE", true, [](CToolbar* band) { return band->m_oIE() ? "bound" : "none"; }, nullptr},
       {"IEdoc", true, [](CToolbar* band) { return band->IEdoc() ? "bound" : "none"; }, nullptr},
+      {"CurrentLanguage", false, [](CToolbar*) { return tarnivo::Language().CurrentLanguage; },
+       [](CToolbar*, const std::string& v) { tarnivo::Language().CurrentLanguage = v; }},
+      {"LanguageFolder", false, [](CToolbar*) { return tarnivo::Language().LanguageFolder; },
+       [](CToolbar*, const std::string& v) { tarnivo::Language().LanguageFolder = v; }},
   };
   return states;
 }
@@ -479,6 +485,17 @@ Status SimRunner::Call(const std::string& what, const CallCommand& call,
     CToolbar* band = nullptr;
     if (Status need = session_.NeedBand(what, &band); !need.ok()) return need;
     band->CriaChave();
+  } else if (name == "SettingsPoll" || name == "ResetDefaults") {
+    tarnivo::frmToolbar* form = tarnivo::frmToolbar::Loaded();
+    if (form == nullptr)
+      return Status::Error(what + ": the toolbar form is not loaded (start first)");
+    if (name == "SettingsPoll") {
+      form->SettingsTick();
+    } else {
+      form->ResetDefaults();
+    }
+  } else if (name == "ReadIniValue") {
+    *result = tarnivo::ReadIniValue(LanguageFolder() + call.args[0], call.args[1], call.args[2]);
   } else if (name == "BuildActiveXPatterns") {
     tarnivo::BuildActiveXPatterns();
   } else if (name == "ScanActiveX") {
@@ -583,7 +600,8 @@ Status SimRunner::Images(const std::string& what, std::optional<std::vector<int>
 Status SimRunner::TimerRunning(const std::string&, int timer, bool* running, std::string* note) {
   // A form that is not loaded runs no timer.
   const tarnivo::frmToolbar* form = tarnivo::frmToolbar::Loaded();
-  *running = form != nullptr && form->TimerEnabled(timer);
+  *running = form != nullptr && (timer == kSettingsPollTimer ? form->SettingsTimerRunning()
+                                                             : form->TimerEnabled(timer));
   if (form == nullptr) *note = " (the toolbar form is not loaded)";
   return Status::Ok();
 }

@@ -290,6 +290,15 @@ void frmToolbar::tete_Click() {
   }
 }
 
+void frmToolbar::mnuAX_Click() {
+  try {
+    SetChecked("mnuAX", !Checked("mnuAX"));
+    ModReg::SetKeyValue(kSettingsKey, "processAX", std::string(Checked("mnuAX") ? "1" : "0"),
+                        REG_SZ);
+  } catch (...) {
+  }
+}
+
 std::string frmToolbar::GetInfo() {
   char buffer[100] = {};
   POINT point = {0, 0};
@@ -328,6 +337,7 @@ void frmToolbar::MenuCommand(UINT id) {
     if (entry.topLevel || entry.id != id) continue;
     // The commands of the other entries come with the dialogs they open.
     if (entry.name == "tete") tete_Click();
+    if (entry.name == "mnuAX") mnuAX_Click();
     return;
   }
 }

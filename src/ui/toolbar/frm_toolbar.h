@@ -69,6 +69,10 @@ class frmToolbar {
   // while the entry offers to disable blocking).
   void tete_Click();
 
+  // The ActiveX switch: inverts the check mark of mnuAX and stores processAX from it ("1"
+  // while checked); the next tick of the settings timer brings ActiveXFlag and Timer3 in line.
+  void mnuAX_Click();
+
   // The search field never holds the focus.
   bool HasFocus() const { return false; }
 
