@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -356,6 +357,69 @@ TEST_F(WindowDataTest, EnumPropsExVisitsEachPropertyOnce) {
   Seen after;
   EXPECT_EQ(EnumPropsExA(window, Collect, reinterpret_cast<LPARAM>(&after)), -1);
   EXPECT_TRUE(after.names.empty());
+}
+
+}  // namespace
+
+namespace {
+
+class WindowTextTest : public testing::Test {
+ protected:
+  static constexpr const char* kTextClass = "TarnivoTextWindow";
+  void SetUp() override {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kTextClass;
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    window_ = Make("first");
+    ASSERT_NE(window_, nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(window_);
+    UnregisterClassA(kTextClass, GetModuleHandleA(nullptr));
+  }
+  static HWND Make(const char* text) {
+    return CreateWindowExA(0, kTextClass, text, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+  }
+  HWND window_ = nullptr;
+};
+
+TEST_F(WindowTextTest, TextsAreSetAndReadWithinTheBuffer) {
+  char buffer[16];
+  std::memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(GetWindowTextA(window_, buffer, 15), 5);
+  EXPECT_STREQ(buffer, "first");
+  EXPECT_EQ(GetWindowTextLengthA(window_), 5);
+
+  EXPECT_TRUE(SetWindowTextA(window_, "Portugu\xEAs &CLOSE"));
+  std::memset(buffer, '#', sizeof buffer);
+  // Too small: what fits, with its NUL, and its length.
+  EXPECT_EQ(GetWindowTextA(window_, buffer, 8), 7);
+  EXPECT_STREQ(buffer, "Portugu");
+  EXPECT_EQ(buffer[8], '#');
+  EXPECT_EQ(SendMessageA(window_, WM_GETTEXT, 15, reinterpret_cast<LPARAM>(buffer)), 14);
+  EXPECT_STREQ(buffer, "Portugu\xEAs &CLO");
+  EXPECT_EQ(GetWindowTextLengthA(window_), 16);
+
+  // A null text is an empty one.
+  EXPECT_TRUE(SetWindowTextA(window_, nullptr));
+  EXPECT_EQ(GetWindowTextLengthA(window_), 0);
+  EXPECT_EQ(GetWindowTextA(window_, buffer, 15), 0);
+  EXPECT_STREQ(buffer, "");
+}
+
+TEST_F(WindowTextTest, AGoneWindowHasNoText) {
+  HWND gone = Make("x");
+  DestroyWindow(gone);
+  char buffer[4] = "abc";
+  SetLastError(0);
+  EXPECT_EQ(GetWindowTextA(gone, buffer, 4), 0);
+  EXPECT_EQ(buffer[0], '\0');
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_FALSE(SetWindowTextA(gone, "y"));
+  EXPECT_EQ(GetWindowTextLengthA(gone), 0);
 }
 
 }  // namespace

@@ -582,6 +582,36 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
   }
 }
 
+BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
+  if (!IsWindow(hWnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  return SendMessageA(hWnd, WM_SETTEXT, 0,
+                      reinterpret_cast<LPARAM>(lpString != nullptr ? lpString : ""))
+             ? TRUE
+             : FALSE;
+}
+
+int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
+  if (lpString == nullptr || nMaxCount <= 0) return 0;
+  lpString[0] = '\0';
+  if (!IsWindow(hWnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  return static_cast<int>(SendMessageA(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount),
+                                       reinterpret_cast<LPARAM>(lpString)));
+}
+
+int WINAPI GetWindowTextLengthA(HWND hWnd) {
+  if (!IsWindow(hWnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  return static_cast<int>(SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
+}
+
 int WINAPI GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount) {
   std::lock_guard<std::mutex> lock(UserMutex());
   Window* window = FindLocked(hWnd);
