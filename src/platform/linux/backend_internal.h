@@ -76,6 +76,9 @@ void ForgetThreadMessagesLocked(std::thread::id thread);
 // Drops the windows of a thread that ends, without messages.
 void ForgetThreadWindowsLocked(std::thread::id thread);
 
+// Registers the combo box class "COMBOBOX" (combo_box.cpp); the caller's last error stays.
+void RegisterComboBoxClass();
+
 // --- The keyboard focus (focus.cpp) ---
 
 // Moves the focus of `window`'s thread away from `window`: to its parent when ShowWindow

@@ -434,8 +434,9 @@ void RegisterToolbarClass() {
 }
 
 // The toolbar class is there from the start, as comctl32's classes are for a program
-// that links it.
-const bool g_registered = (RegisterToolbarClass(), true);
+// that links it, and so is user32's combo box.
+const bool g_registered =
+    (RegisterToolbarClass(), backend::internal::RegisterComboBoxClass(), true);
 
 // Presses and releases the left mouse button at a point of the toolbar, as a user would.
 void Click(HWND toolbar, POINT point) {
