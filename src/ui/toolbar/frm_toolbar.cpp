@@ -91,6 +91,7 @@ void frmToolbar::Load() {
                                                         [this, tick] { (this->*tick)(); });
   }
   BuildMenus();
+  BuildSearchBox();
   ThreadShared& shared = Shared();
   // Every step runs even when an earlier one fails.
   try {
@@ -206,6 +207,21 @@ void frmToolbar::AddEntry(HMENU menu, const std::string& name, const std::string
               separator ? nullptr : caption.c_str());
   entries_.push_back(Entry{name, menu, id, false, separator, ""});
 }
+
+void frmToolbar::BuildSearchBox() {
+  // A combo box with an edit field on the hidden form: its window name is not its text, which
+  // is set after it is made.
+  search_box_ = CreateWindowExA(0, "COMBOBOX", "cboSearch2", WS_CHILD | CBS_DROPDOWN, 0, 0, 120,
+                                100, window_, nullptr, ModuleInstance(), nullptr);
+  if (search_box_ == nullptr) return;
+  SetWindowTextA(search_box_, "Type your search string here");
+  for (const char* item : {"aaa", "bbb", "ccc"}) {
+    const LRESULT at = SendMessageA(search_box_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    if (at >= 0) SendMessageA(search_box_, CB_SETITEMDATA, static_cast<WPARAM>(at), 0);
+  }
+}
+
+void frmToolbar::SetSearchField(HWND& field) { search_field_ = field; }
 
 void frmToolbar::SetUpSearchEntries() {
   for (const SearchEngine& engine : kSearchEngines) {

@@ -75,6 +75,12 @@ class frmToolbar {
 
   // The search field never holds the focus.
   bool HasFocus() const { return false; }
+  // The search combo box cboSearch2 of the hidden form (its text and three placeholder
+  // entries); nothing reads it.
+  HWND SearchBox() const { return search_box_; }
+  // Keeps the handle of a search field; nothing reads it.
+  void SetSearchField(HWND& field);
+  HWND SearchField() const { return search_field_; }
 
   bool ScrollLockIsOn();
   // Switches Scroll Lock off when `state` is false; does nothing when it is true.
@@ -120,6 +126,7 @@ class frmToolbar {
 
   void Load();
   void BuildMenus();
+  void BuildSearchBox();
   void AddEntry(HMENU menu, const std::string& name, const std::string& caption, bool separator);
   const Entry* Find(const std::string& name) const;
   void SetUpSearchEntries();
@@ -133,6 +140,8 @@ class frmToolbar {
   std::vector<Entry> entries_;
   UINT next_id_ = 1000;
   std::unique_ptr<TimerControl> timers_[kTimerCount];
+  HWND search_box_ = nullptr;
+  HWND search_field_ = nullptr;
   UINT_PTR settings_timer_ = 0;  // the id SetTimer gave the settings timer; 0 while it is off
 };
 

@@ -123,6 +123,35 @@ TEST_F(ToolbarFormTest, MenuTextsFromTheChosenLanguageWithDefaultsAndPairRules) 
   EXPECT_EQ(Form().TextLevel2, "Block All");
 }
 
+TEST_F(ToolbarFormTest, SearchBoxAndEnginesOfTheForm) {
+  Start("1", "0");
+  frmToolbar& form = Form();
+  const HWND box = form.SearchBox();
+  ASSERT_NE(box, nullptr);
+  char text[64] = {};
+  GetWindowTextA(box, text, sizeof text);
+  EXPECT_STREQ(text, "Type your search string here");
+  ASSERT_EQ(SendMessageA(box, CB_GETCOUNT, 0, 0), 3);
+  const char* const items[] = {"aaa", "bbb", "ccc"};
+  for (int i = 0; i < 3; ++i) {
+    char item[16] = {};
+    SendMessageA(box, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+    EXPECT_STREQ(item, items[i]);
+    EXPECT_EQ(SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(i), 0), 0);
+  }
+  EXPECT_EQ(GetParent(box), form.hWnd()) << "on the hidden form, not in the toolbar";
+  HWND field = box;
+  form.SetSearchField(field);
+  EXPECT_EQ(form.SearchField(), box);
+  EXPECT_FALSE(form.HasFocus());
+  // Choosing an engine changes nothing.
+  const std::vector<std::string> before = {form.Caption("mnuSite(0)"), form.Caption("mnuSite(1)")};
+  SendMessageA(form.hWnd(), WM_COMMAND, GetMenuItemID(form.SearchMenu(), 1), 0);
+  EXPECT_EQ(before,
+            (std::vector<std::string>{form.Caption("mnuSite(0)"), form.Caption("mnuSite(1)")}));
+  EXPECT_EQ(ModReg::QueryValue(kSettingsKey, "processNR"), std::string("1\0", 2));
+}
+
 TEST_F(ToolbarFormTest, LoadFollowsTheStoredSettings) {
   Store("0", "0", "0", "1");
   backend::SetScrollLock(true);
