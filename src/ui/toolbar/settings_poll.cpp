@@ -40,7 +40,6 @@ void frmToolbar::SettingsTick() {
     shared.BlockLevel = ModReg::QueryValue(kSettingsKey, "processNL");
   } catch (...) {
   }
-  bool changed = false;
   if (shared.EnabledSetting.empty()) {
     // The switch (or the whole key) is gone: blocking on again.
     try {
@@ -48,7 +47,6 @@ void frmToolbar::SettingsTick() {
     } catch (...) {
     }
     if (m_Toolbar) shared.EnabledSetting = m_Toolbar->Enabled;
-    changed = true;
   } else {
     CutToFirst(shared.EnabledSetting);
     CutToFirst(shared.BlockLevel);
@@ -66,20 +64,19 @@ void frmToolbar::SettingsTick() {
       }
     } catch (...) {
     }
-    // Nothing more while the band agrees with the stored switch: no flicker.
-    if (!m_Toolbar || m_Toolbar->Enabled == shared.EnabledSetting) return;
-    m_Toolbar->Enabled = shared.EnabledSetting;
-    changed = true;
+    // Nothing more while the band agrees with the stored switch: no flicker. Without a band
+    // there is nothing to compare, and the steps that follow run as far as they can.
+    if (m_Toolbar && m_Toolbar->Enabled == shared.EnabledSetting) return;
+    if (m_Toolbar) m_Toolbar->Enabled = shared.EnabledSetting;
   }
-  if (!changed || !m_Toolbar) return;
   const bool on = shared.EnabledSetting == "1";
   if (!on && shared.EnabledSetting != "0") return;
   try {
-    m_Toolbar->SetIcone(on ? kImageOn : kImageOff);
+    if (m_Toolbar) m_Toolbar->SetIcone(on ? kImageOn : kImageOff);
   } catch (...) {
   }
   try {
-    m_Toolbar->Redraw();
+    if (m_Toolbar) m_Toolbar->Redraw();
   } catch (...) {
   }
   try {

@@ -408,6 +408,20 @@ TEST_F(SettingsPollTest, ADeletedKeyIsRestoredWithBlockingOn) {
   EXPECT_EQ(Form().Caption("tete"), "Disable Tarnivo");
 }
 
+TEST_F(SettingsPollTest, AFormWithoutItsBandStillFollowsTheSwitch) {
+  Start("1", "0");
+  ToolbarBand* const served = Form().m_Toolbar;
+  Form().m_Toolbar = nullptr;
+  StoreValue("processNR", "0");
+  Form().SettingsTick();
+  EXPECT_EQ(Form().Caption("tete"), "Enable Tarnivo");
+  EXPECT_EQ(band->Enabled, "1") << "no band to bring in line";
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+  Form().SettingsTick();
+  EXPECT_EQ(ModReg::QueryValue(kSettingsKey, "processNR"), std::string("1\0", 2));
+  Form().m_Toolbar = served;
+}
+
 TEST_F(SettingsPollTest, TheTimerRunsFromLoadToUnload) {
   Start("1", "0");
   EXPECT_TRUE(Form().SettingsTimerRunning());
