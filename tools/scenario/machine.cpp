@@ -115,14 +115,10 @@ std::optional<RawValue> ReadValue(const std::string& name) {
   return value;
 }
 
-bool WriteListFile(const std::string& bytes, std::string* error) {
-  const std::string path = ListFilePath();
-  if (path.empty()) {
-    *error = "the system directory cannot be read";
-    return false;
-  }
-  std::error_code ignored;  // a folder that cannot be made shows in CreateFileA below
-  std::filesystem::create_directories(SystemFolder(), ignored);
+namespace {
+
+// Replaces the file `path` with exactly `bytes`, through the system's own calls.
+bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* error) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -138,6 +134,19 @@ bool WriteListFile(const std::string& bytes, std::string* error) {
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteListFile(const std::string& bytes, std::string* error) {
+  const std::string path = ListFilePath();
+  if (path.empty()) {
+    *error = "the system directory cannot be read";
+    return false;
+  }
+  std::error_code ignored;  // a folder that cannot be made shows in CreateFileA below
+  std::filesystem::create_directories(SystemFolder(), ignored);
+  return WriteWholeFile(path, bytes, error);
 }
 
 bool DeleteListFile(std::string* error) {
@@ -198,22 +207,11 @@ bool WriteLanguageFile(const std::string& file_name, const std::string& bytes, s
        at = folder.find('\\', at + 1))
     CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
   const std::string path = folder + file_name;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    *error = "cannot create " + path;
-    return false;
-  }
-  Written().push_back(path);
-  DWORD written = 0;
-  const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                             &written, nullptr);
-  CloseHandle(file);
-  if (!ok || (!bytes.empty() && written != bytes.size())) {
-    *error = "cannot write " + path;
-    return false;
-  }
-  return true;
+  const bool done = WriteWholeFile(path, bytes, error);
+  // A file made but not written whole goes as well.
+  if (done || GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+    Written().push_back(path);
+  return done;
 }
 
 }  // namespace scenario
