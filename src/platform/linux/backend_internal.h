@@ -23,6 +23,10 @@ std::string LogToken(const std::string& text);
 
 // --- Names (names.cpp) ---
 
+// ASCII letters in lower case: how the back end matches names without regard to case.
+char LowerLetter(char c);
+std::string LowerCase(std::string text);
+
 // Windows-1252, the ANSI code page of the A functions, to UTF-8 and back ('?' for a
 // character the code page does not have).
 std::string Utf8FromAnsi(const std::string& ansi);

@@ -36,12 +36,13 @@ std::map<HWND, Combo>& Combos() {
 
 bool HasList(const Combo& combo) { return (combo.style & 0x3) == CBS_DROPDOWNLIST; }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+using backend::internal::LowerCase;
+using backend::internal::LowerLetter;
 
 bool SameText(const std::string& a, const std::string& b, bool prefix) {
   if (prefix ? b.size() > a.size() : a.size() != b.size()) return false;
   for (std::size_t i = 0; i < b.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
+    if (LowerLetter(a[i]) != LowerLetter(b[i])) return false;
   return true;
 }
 
@@ -88,11 +89,7 @@ bool AnswerLocked(Combo& combo, UINT message, WPARAM wParam, LPARAM lParam, LRES
       if ((combo.style & CBS_SORT) != 0) {
         at = 0;
         while (at < combo.entries.size()) {
-          const std::string& other = combo.entries[at].text;
-          std::string a = other, b = entry.text;
-          std::transform(a.begin(), a.end(), a.begin(), Lower);
-          std::transform(b.begin(), b.end(), b.begin(), Lower);
-          if (b < a) break;
+          if (LowerCase(entry.text) < LowerCase(combo.entries[at].text)) break;
           ++at;
         }
       }

@@ -37,7 +37,7 @@ std::mutex g_listings_mutex;
 std::map<std::uintptr_t, Listing> g_listings;
 std::uintptr_t g_next_listing = 0x6000;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+using backend::internal::LowerLetter;
 
 // Whether `name` matches `pattern` (* any run, ? one character), letter case ignored.
 bool Matches(const char* pattern, const char* name) {
@@ -47,7 +47,7 @@ bool Matches(const char* pattern, const char* name) {
     if (*pattern == '*') {
       star = pattern++;
       resume = name;
-    } else if (*pattern == '?' || Lower(*pattern) == Lower(*name)) {
+    } else if (*pattern == '?' || LowerLetter(*pattern) == LowerLetter(*name)) {
       ++pattern;
       ++name;
     } else if (star != nullptr) {

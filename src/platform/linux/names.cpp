@@ -83,6 +83,13 @@ bool StartsWith(const std::string& text, const std::string& start) {
 
 namespace backend::internal {
 
+char LowerLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string LowerCase(std::string text) {
+  for (char& c : text) c = LowerLetter(c);
+  return text;
+}
+
 std::string Utf8FromAnsi(const std::string& ansi) {
   std::string out;
   out.reserve(ansi.size());

@@ -43,12 +43,7 @@ std::string UpToNul(const std::string& text) { return text.substr(0, std::strlen
 bool SameName(const std::string& a, const std::string& b) {
   const std::string left = UpToNul(a);
   const std::string right = UpToNul(b);
-  if (left.size() != right.size()) return false;
-  for (std::size_t i = 0; i < left.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(left[i]) != lower(right[i])) return false;
-  }
-  return true;
+  return backend::internal::LowerCase(left) == backend::internal::LowerCase(right);
 }
 
 std::string Trim(const std::string& text) {

@@ -68,12 +68,7 @@ struct Key {
 // they hold values of their own.
 using Tree = std::map<std::string, Key>;
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
+using backend::internal::LowerCase;
 
 const char* const kRoots[] = {"HKCR", "HKCU", "HKLM", "HKU"};
 
@@ -86,7 +81,7 @@ const char* RootName(HKEY key) {
 
 bool IsRootPath(const std::string& lower) {
   for (const char* root : kRoots) {
-    if (lower == Lower(root)) return true;
+    if (lower == LowerCase(root)) return true;
   }
   return false;
 }
@@ -237,10 +232,10 @@ std::vector<std::string> SplitSpaces(const std::string& line) {
 // A full key path from the file, checked: a known root and no empty component.
 bool CheckedPath(const std::string& path, std::string& canonical) {
   std::string::size_type slash = path.find('\\');
-  std::string root = Lower(path.substr(0, slash));
+  std::string root = LowerCase(path.substr(0, slash));
   const char* known = nullptr;
   for (const char* name : kRoots) {
-    if (root == Lower(name)) known = name;
+    if (root == LowerCase(name)) known = name;
   }
   if (known == nullptr) return false;
   canonical = known;
@@ -256,10 +251,10 @@ bool CheckedPath(const std::string& path, std::string& canonical) {
 // Adds a key and any missing parents; parents found this way get derived ids.
 Key& EnsureKey(Tree& tree, const std::string& path, std::uint64_t id) {
   std::string parent = ParentPath(path);
-  if (!parent.empty() && !IsRootPath(Lower(parent)) && tree.count(Lower(parent)) == 0) {
-    EnsureKey(tree, parent, DerivedId(Lower(parent)));
+  if (!parent.empty() && !IsRootPath(LowerCase(parent)) && tree.count(LowerCase(parent)) == 0) {
+    EnsureKey(tree, parent, DerivedId(LowerCase(parent)));
   }
-  Key& key = tree[Lower(path)];
+  Key& key = tree[LowerCase(path)];
   if (key.id == 0) {
     key.path = path;
     key.id = id;
@@ -352,13 +347,13 @@ Parsed Parse(const std::string& text) {
   if (!ended) parsed.clean = false;
   // Values last, so that a value read before its key's record keeps the key's own id.
   for (auto& entry : values) {
-    Tree::iterator found = parsed.tree.find(Lower(entry.first));
+    Tree::iterator found = parsed.tree.find(LowerCase(entry.first));
     if (found == parsed.tree.end()) {
       parsed.clean = false;
-      EnsureKey(parsed.tree, entry.first, DerivedId(Lower(entry.first)));
-      found = parsed.tree.find(Lower(entry.first));
+      EnsureKey(parsed.tree, entry.first, DerivedId(LowerCase(entry.first)));
+      found = parsed.tree.find(LowerCase(entry.first));
     }
-    found->second.values[Lower(entry.second.name)] = std::move(entry.second);
+    found->second.values[LowerCase(entry.second.name)] = std::move(entry.second);
   }
   return parsed;
 }
@@ -669,14 +664,14 @@ LONG Resolve(HKEY key, Target& target) {
 // the same path). A root always exists; it gets an entry in the tree when it is asked for.
 Key* Live(Tree& tree, const Target& target) {
   if (target.id == 0) {
-    Key& root = tree[Lower(target.path)];
+    Key& root = tree[LowerCase(target.path)];
     if (root.id == 0) {
       root.path = target.path;
-      root.id = DerivedId(Lower(target.path));
+      root.id = DerivedId(LowerCase(target.path));
     }
     return &root;
   }
-  Tree::iterator found = tree.find(Lower(target.path));
+  Tree::iterator found = tree.find(LowerCase(target.path));
   if (found == tree.end() || found->second.id != target.id) return nullptr;
   return &found->second;
 }
@@ -684,7 +679,7 @@ Key* Live(Tree& tree, const Target& target) {
 // The same for reading: a root without values of its own reads as an empty key.
 const Key* Find(const Tree& tree, const Target& target) {
   static const Key kEmptyRoot;
-  Tree::const_iterator found = tree.find(Lower(target.path));
+  Tree::const_iterator found = tree.find(LowerCase(target.path));
   if (target.id == 0) return found == tree.end() ? &kEmptyRoot : &found->second;
   if (found == tree.end() || found->second.id != target.id) return nullptr;
   return &found->second;
@@ -698,7 +693,7 @@ std::size_t Follow(const Tree& tree, const Target& parent, const std::vector<std
   id = parent.id;
   std::size_t found_parts = 0;
   for (const std::string& part : parts) {
-    Tree::const_iterator found = tree.find(Lower(Join(path, part)));
+    Tree::const_iterator found = tree.find(LowerCase(Join(path, part)));
     if (found == tree.end()) break;
     path = found->second.path;
     id = found->second.id;
@@ -783,14 +778,14 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
       created = false;
       for (const std::string& part : parts) {
         std::string next = Join(path, part);
-        Tree::iterator found = tree.find(Lower(next));
+        Tree::iterator found = tree.find(LowerCase(next));
         if (found == tree.end()) {
-          Key& key = tree[Lower(next)];
+          Key& key = tree[LowerCase(next)];
           key.path = next;
           key.id = RandomNumber();
           created = true;
           changed = true;
-          found = tree.find(Lower(next));
+          found = tree.find(LowerCase(next));
         }
         path = found->second.path;
         id = found->second.id;
@@ -864,9 +859,9 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD 
           Key* key = Live(tree, target);
           if (key == nullptr) return ERROR_KEY_DELETED;
           // A value keeps the case of the name it was first written with, as on Windows.
-          auto found = key->values.find(Lower(value.name));
+          auto found = key->values.find(LowerCase(value.name));
           if (found == key->values.end()) {
-            key->values[Lower(value.name)] = value;
+            key->values[LowerCase(value.name)] = value;
             changed = true;
           } else if (found->second.type != value.type || found->second.data != value.data) {
             found->second.type = value.type;
@@ -899,7 +894,7 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
   std::shared_ptr<const Parsed> current = ReadRegistry();
   const Key* key = Find(current->tree, target);
   if (key == nullptr) return ERROR_KEY_DELETED;
-  auto found = key->values.find(Lower(lpValueName == nullptr ? "" : lpValueName));
+  auto found = key->values.find(LowerCase(lpValueName == nullptr ? "" : lpValueName));
   if (found == key->values.end()) return ERROR_FILE_NOT_FOUND;
   const Value& value = found->second;
   DWORD size = static_cast<DWORD>(value.data.size());
@@ -934,7 +929,7 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
         [&](Tree& tree, bool& changed) -> LONG {
           Key* key = Live(tree, target);
           if (key == nullptr) return ERROR_KEY_DELETED;
-          if (key->values.erase(Lower(name)) == 0) return ERROR_FILE_NOT_FOUND;
+          if (key->values.erase(LowerCase(name)) == 0) return ERROR_FILE_NOT_FOUND;
           changed = true;
           return ERROR_SUCCESS;
         },
@@ -966,7 +961,7 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
           if (Live(tree, parent) == nullptr) return ERROR_KEY_DELETED;
           std::string path = parent.path;
           for (const std::string& part : parts) path = Join(path, part);
-          Tree::iterator found = tree.find(Lower(path));
+          Tree::iterator found = tree.find(LowerCase(path));
           if (found == tree.end()) return ERROR_FILE_NOT_FOUND;
           if (HasSubkeys(tree, found->first)) return ERROR_ACCESS_DENIED;
           deleted = found->second.path;

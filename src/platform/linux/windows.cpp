@@ -93,13 +93,7 @@ Window* FindLocked(HWND window) {
   return it == Table().windows.end() ? nullptr : &it->second;
 }
 
-std::string Lower(const char* text) {
-  std::string out = text;
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
+using backend::internal::LowerCase;
 
 // A class named by an atom (MAKEINTATOM) rather than by a string.
 bool IsAtomName(LPCSTR name) { return reinterpret_cast<std::uintptr_t>(name) <= 0xFFFF; }
@@ -113,7 +107,7 @@ WindowClass* FindClassLocked(LPCSTR name) {
     }
     return nullptr;
   }
-  auto it = Table().classes.find(Lower(name));
+  auto it = Table().classes.find(LowerCase(name));
   return it == Table().classes.end() ? nullptr : &it->second;
 }
 
@@ -340,7 +334,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
   }
   std::lock_guard<std::mutex> lock(UserMutex());
   WindowTable& table = Table();
-  std::string key = Lower(lpWndClass->lpszClassName);
+  std::string key = LowerCase(lpWndClass->lpszClassName);
   if (table.classes.count(key) != 0) {
     SetLastError(ERROR_CLASS_ALREADY_EXISTS);
     return 0;
@@ -378,7 +372,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
     SetLastError(ERROR_CLASS_HAS_WINDOWS);
     return FALSE;
   }
-  Table().classes.erase(Lower(cls->name.c_str()));
+  Table().classes.erase(LowerCase(cls->name));
   return TRUE;
 }
 
@@ -429,7 +423,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 
     handle = reinterpret_cast<HWND>(backend::internal::NewUserHandle());
     Window window;
-    window.class_key = Lower(cls->name.c_str());
+    window.class_key = LowerCase(cls->name);
     window.proc = cls->proc;
     window.style = dwStyle & ~WS_VISIBLE;  // WS_VISIBLE comes with the showing at the end
     window.ex_style = dwExStyle;
@@ -784,7 +778,7 @@ HWND WINAPI FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpszClass
   if (lpszClass != nullptr) {
     const WindowClass* cls = FindClassLocked(lpszClass);
     if (cls == nullptr) return nullptr;
-    class_key = Lower(cls->name.c_str());
+    class_key = LowerCase(cls->name);
   }
   auto from = order.begin();
   if (hWndChildAfter != nullptr) {
@@ -792,12 +786,12 @@ HWND WINAPI FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpszClass
     if (from == order.end()) return nullptr;
     ++from;
   }
-  const std::string text_key = lpszWindow != nullptr ? Lower(lpszWindow) : std::string();
+  const std::string text_key = lpszWindow != nullptr ? LowerCase(lpszWindow) : std::string();
   for (auto it = from; it != order.end(); ++it) {
     const Window* window = FindLocked(*it);
     if (window == nullptr) continue;
     if (lpszClass != nullptr && window->class_key != class_key) continue;
-    if (lpszWindow != nullptr && Lower(window->text.c_str()) != text_key) continue;
+    if (lpszWindow != nullptr && LowerCase(window->text) != text_key) continue;
     return *it;
   }
   return nullptr;
@@ -947,7 +941,7 @@ bool PropertyKey(LPCSTR name, std::string* key, ATOM* atom) {
   *atom = 0;
   const std::size_t length = std::strlen(name);
   if (length == 0 || length > kLongestPropertyName) return false;
-  *key = Lower(name);
+  *key = LowerCase(name);
   return true;
 }
 
