@@ -16,6 +16,7 @@
 #include "store/site_list.h"
 #include "store/text_number.h"
 #include "ui/controls/mod_subclass.h"
+#include "ui/forms/twips.h"
 #include "ui/toolbar/frm_toolbar.h"
 #include "ui/toolbar/mod_menu.h"
 
@@ -53,28 +54,6 @@ TBBUTTON MakeButton(int bitmap, int command, BYTE state, BYTE style, const wchar
   button.dwData = 0;
   button.iString = reinterpret_cast<INT_PTR>(text);
   return button;
-}
-
-// Twips (1/1440 inch) per screen pixel, across and down.
-struct TwipsPerPixel {
-  double x = 15.0;
-  double y = 15.0;
-};
-
-// From the screen's logical pixels per inch; 15 (96 pixels per inch) in a direction the
-// screen does not answer.
-TwipsPerPixel ScreenTwipsPerPixel() {
-  int perInchX = 0;
-  int perInchY = 0;
-  if (HDC screen = GetDC(nullptr)) {
-    perInchX = GetDeviceCaps(screen, LOGPIXELSX);
-    perInchY = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-  }
-  TwipsPerPixel twips;
-  if (perInchX > 0) twips.x = 1440.0 / perInchX;
-  if (perInchY > 0) twips.y = 1440.0 / perInchY;
-  return twips;
 }
 
 // A position in twips, held within 32 bits.
@@ -233,8 +212,7 @@ void CToolbar::ShowForm(const host::ObjectPtr& frm) {
     GetButtonRect(ButtonIndex(kMainButton), rect);
     if (toolbar_window_) RectToScreen(toolbar_window_, rect);
   });
-  TwipsPerPixel twips;
-  Guarded([&] { twips = ScreenTwipsPerPixel(); });
+  const forms::TwipsPerPixel twips = forms::ScreenTwipsPerPixel();
 
   // Under the main button.
   Guarded([&] { form->Put("left", Twips(rect.left * twips.x)); });

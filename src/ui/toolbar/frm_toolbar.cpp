@@ -9,6 +9,7 @@
 #include "store/settings.h"
 #include "store/site_list.h"
 #include "store/site_list_file.h"
+#include "ui/dialogs/frm_lang.h"
 #include "ui/toolbar/scroll_lock.h"
 
 namespace tarnivo {
@@ -315,6 +316,23 @@ void frmToolbar::mnuAX_Click() {
   }
 }
 
+void frmToolbar::mnuLang_Click() {
+  // Without its band the form opens no dialog and paints nothing.
+  try {
+    if (m_Toolbar) m_Toolbar->ShowForm(frmLang::Instance());
+  } catch (...) {
+  }
+  // The texts are read again whether or not the language changed.
+  try {
+    SetTexts(LanguageFile());
+  } catch (...) {
+  }
+  try {
+    if (m_Toolbar) m_Toolbar->Redraw();
+  } catch (...) {
+  }
+}
+
 std::string frmToolbar::GetInfo() {
   char buffer[100] = {};
   POINT point = {0, 0};
@@ -354,6 +372,7 @@ void frmToolbar::MenuCommand(UINT id) {
     // The commands of the other entries come with the dialogs they open.
     if (entry.name == "tete") tete_Click();
     if (entry.name == "mnuAX") mnuAX_Click();
+    if (entry.name == "mnuLang") mnuLang_Click();
     return;
   }
 }

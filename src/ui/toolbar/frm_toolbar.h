@@ -73,6 +73,10 @@ class frmToolbar {
   // while checked); the next tick of the settings timer brings ActiveXFlag and Timer3 in line.
   void mnuAX_Click();
 
+  // The language: the chooser shown modally through the band; when it has closed, the menu
+  // texts are read again from the language file and the toolbar is painted again.
+  void mnuLang_Click();
+
   // The search field never holds the focus.
   bool HasFocus() const { return false; }
   // The search combo box cboSearch2 of the hidden form (its text and three placeholder

@@ -1,0 +1,74 @@
+// The table a form is built from: the form's name, caption and size, and each control with
+// its kind, container, place, style, tab order and caption. Places and sizes are in twips
+// (1/1440 inch), as the forms give them; the runtime turns them into pixels of the screen.
+//
+// The tables are plain data. The scenario runners read the same tables to find a dialog on
+// screen and its controls by name: a control's window is a child of its container's window
+// (the form's, a frame's or a picture box's) with the control id ControlId gives it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace tarnivo::forms {
+
+enum class ControlKind {
+  Button,           // a push button ("BUTTON")
+  OwnerDrawButton,  // a push button its container draws (BS_OWNERDRAW)
+  Label,            // a line of text ("STATIC")
+  TextBox,          // a single-line text field ("EDIT")
+  List,             // a list box ("LISTBOX")
+  ComboBox,         // a drop-down list ("COMBOBOX", CBS_DROPDOWNLIST)
+  Frame,            // a container with a caption and an etched border
+  PictureBox,       // a plain container
+  Slider,           // a trackbar
+};
+
+// The key a button answers besides its own click: Enter (the default button) or Esc (the
+// cancel button). One of each per form at most.
+enum class KeyRole { None, Default, Cancel };
+
+struct ControlSpec {
+  const char* name;
+  ControlKind kind;
+  const char* container;         // the name of a Frame or PictureBox of the form; null: the form
+  int left, top, width, height;  // twips, from the container's top-left corner
+  std::uint32_t style;           // window style bits of the control's class, added to the kind's
+  int tab_index;                 // the place in the tab order, from 0
+  const char* caption;           // the text the control starts with
+  KeyRole role = KeyRole::None;
+  bool visible = true;
+};
+
+struct FormSpec {
+  const char* name;     // the form's name ("frmLang"); its window class is kFormClassPrefix + name
+  const char* caption;  // the window's text
+  int width, height;    // the client area, twips
+  bool title_bar;       // a caption bar with a close box; without it, a thin border only
+  const ControlSpec* controls;
+  std::size_t control_count;
+};
+
+// Every form's window class begins with this.
+inline constexpr const char* kFormClassPrefix = "Tarnivo.";
+
+// The id of the control at `index` of its form's table: what GetDlgItem finds it by in its
+// container, and what its WM_COMMAND notifications carry. Clear of IDOK and IDCANCEL.
+constexpr int ControlId(std::size_t index) { return 100 + static_cast<int>(index); }
+
+// The index of the control named `name` (exactly), or -1.
+inline int FindControl(const FormSpec& form, const char* name) {
+  for (std::size_t i = 0; i < form.control_count; ++i) {
+    if (std::strcmp(form.controls[i].name, name) == 0) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// The container of control `index`: the index of its frame or picture box, or -1 for the form.
+inline int ContainerOf(const FormSpec& form, std::size_t index) {
+  const char* container = form.controls[index].container;
+  return container == nullptr ? -1 : FindControl(form, container);
+}
+
+}  // namespace tarnivo::forms
