@@ -245,15 +245,8 @@ later() {
   has "case.scn:1: $1 is not known to this build yet"
   lacks 'unknown'
 }
-later 'the command "dialog"' 'dialog key Esc'
-later 'expect: the expectation items' 'expect items lstSite'
-later 'expect: the expectation value' 'expect value Slider1 1'
-later 'expect: the expectation visible' 'expect visible cmdOK yes'
-later 'expect: the expectation enabled' 'expect enabled cmdOK yes'
-later 'expect: the expectation dialog' 'expect dialog none'
 later 'expect: the expectation shell' 'expect shell - "x"'
 later 'expect: the expectation shells' 'expect shells 0'
-later 'expect: the expectation focus' 'expect focus txtSite'
 
 # --- choosing from a menu by its caption or by its place, and captions by their start ---
 runs "an entry chosen by its place, separators counted" 0 <<EOF

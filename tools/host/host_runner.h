@@ -56,6 +56,15 @@ class HostRunner : public scenario::Runner {
                  const std::optional<scenario::MenuChoice>& choice,
                  scenario::MenuOutcome* outcome) override;
 
+  Status ClickWindow(const std::string& what, HWND control) override;
+  Status TypeText(const std::string& what, const std::string& text) override;
+  Status PressKey(const std::string& what, int vk) override;
+  Status PickEntry(const std::string& what, HWND control, tarnivo::forms::ControlKind kind,
+                   int index) override;
+  Status SlideTo(const std::string& what, HWND slider, int position) override;
+  Status ClickOutside(const std::string& what) override;
+  void SetInputWait(std::function<bool()> wait) override;
+
   Status Call(const std::string& what, const scenario::CallCommand& call,
               std::optional<std::string>* result) override;
   Status SetState(const std::string& what, const scenario::StateName& state,

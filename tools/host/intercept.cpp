@@ -32,6 +32,9 @@ struct State {
   std::map<HWND, Toolbar> toolbars;
   std::map<HICON, int> icons;
   std::map<HIMAGELIST, std::vector<int>> lists;
+  // The runner's input wait, and whether it runs now.
+  std::function<bool()> input_wait;
+  bool waiting = false;
 };
 
 State& Seen() {
@@ -198,6 +201,26 @@ BOOL WINAPI OnImageListDestroy(HIMAGELIST list) {
   return Original<Function>(g_image_list_destroy)(list);
 }
 
+// --- the DLL's own message loops ---
+
+// The DLL's loop asks for its next message. What waits is taken first; with nothing
+// waiting, the runner plays the user's next action (once at a time), and only when it has
+// nothing more to play does the call wait for the system.
+BOOL WINAPI OnGetMessageA(LPMSG message, HWND window, UINT low, UINT high) {
+  State& seen = Seen();
+  for (;;) {
+    if (PeekMessageA(message, window, low, high, PM_REMOVE))
+      return message->message == WM_QUIT ? 0 : 1;
+    if (!seen.input_wait || seen.waiting) break;
+    const std::function<bool()> wait = seen.input_wait;
+    seen.waiting = true;
+    const bool more = wait();
+    seen.waiting = false;
+    if (!more) break;
+  }
+  return GetMessageA(message, window, low, high);
+}
+
 // --- the import table ---
 
 template <typename Function>
@@ -218,6 +241,7 @@ const Hook* FindHook(const char* dll, const char* name) {
       {"user32.dll", "MessageBoxA", Address(OnMessageBoxA), nullptr},
       {"user32.dll", "TrackPopupMenu", Address(OnTrackPopupMenu), nullptr},
       {"user32.dll", "TrackPopupMenuEx", Address(OnTrackPopupMenuEx), nullptr},
+      {"user32.dll", "GetMessageA", Address(OnGetMessageA), nullptr},
       {"user32.dll", "ShowWindow", Address(OnShowWindow), &g_show_window},
       {"user32.dll", "SendMessageA", Address(OnSendMessageA), &g_send_message},
       {"user32.dll", "LoadIconA", Address(OnLoadIconA), &g_load_icon},
@@ -329,5 +353,9 @@ int Redraws(HWND toolbar) {
 std::optional<std::vector<int>> ImageListIcons(HIMAGELIST list) { return IconsOf(list); }
 
 bool TimerRunning(HWND window, UINT_PTR id) { return clock::TimerRunning(window, id); }
+
+void SetInputWait(std::function<bool()> wait) { Seen().input_wait = std::move(wait); }
+
+bool InInputWait() { return Seen().waiting; }
 
 }  // namespace host::intercept

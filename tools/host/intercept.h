@@ -16,6 +16,8 @@
 // - SetTimer, KillTimer, GetTickCount, GetTickCount64, GetLocalTime, GetSystemTime,
 //   GetSystemTimeAsFileTime (and its precise form): answered by the host's virtual clock
 //   (virtual_clock.h), which holds the DLL's timers.
+// - GetMessageA (the DLL's own loops: a modal dialog's): what waits in the queue first; with
+//   nothing waiting, the runner's input wait plays the user's next action.
 // Every other call goes to the system unchanged.
 #pragma once
 
@@ -75,5 +77,11 @@ std::optional<std::vector<int>> ImageListIcons(HIMAGELIST list);
 // True while the window timer `id` that the DLL set on `window` runs: set, not killed, and
 // the window still exists.
 bool TimerRunning(HWND window, UINT_PTR id);
+
+// The runner's input wait (see scenario::Runner::SetInputWait); empty: none.
+void SetInputWait(std::function<bool()> wait);
+// True while the input wait runs: the user's action plays inside one of the DLL's loops,
+// which takes the input it sends.
+bool InInputWait();
 
 }  // namespace host::intercept

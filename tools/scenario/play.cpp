@@ -1,9 +1,11 @@
 #include "play.h"
 
+#include <algorithm>
 #include <exception>
 #include <fstream>
 #include <utility>
 
+#include "dialog_view.h"
 #include "in_frame.h"
 #include "lexer.h"
 #include "machine.h"
@@ -141,6 +143,62 @@ class Player {
     MenuOutcome outcome;
     if (Status pressed = runner_.DropDown(what_, drop, &outcome); !pressed.ok()) return pressed;
     return Chosen(drop.choice, outcome);
+  }
+
+  // --- the user in the dialog on screen ---
+
+  Status operator()(const DialogCommand& dialog) {
+    using Action = DialogCommand::Action;
+    if (dialog.action == Action::Outside) return runner_.ClickOutside(what_);
+    std::optional<DialogOnScreen> shown = FindDialogOnScreen();
+    if (!shown) return Status::Failure(what_ + ": no dialog is on screen");
+    if (dialog.action == Action::Key) return runner_.PressKey(what_, dialog.key);
+    const tarnivo::forms::ControlSpec* spec = DialogControlSpec(*shown, dialog.control);
+    HWND control = DialogControl(*shown, dialog.control);
+    if (spec == nullptr || control == nullptr)
+      return Status::Failure(what_ + ": the dialog " + shown->form->name + " has no control " +
+                             Quote(dialog.control));
+    switch (dialog.action) {
+      case Action::Click:
+        return runner_.ClickWindow(what_, control);
+      case Action::Type:
+        // The control gets the focus, and the text is typed into it.
+        SetFocus(control);
+        return runner_.TypeText(what_, dialog.text);
+      case Action::Select: {
+        const tarnivo::forms::ControlKind kind = spec->kind;
+        if (kind != tarnivo::forms::ControlKind::ComboBox &&
+            kind != tarnivo::forms::ControlKind::List)
+          return Status::Failure(what_ + ": " + Quote(dialog.control) + " is no list or combo box");
+        const std::vector<std::string> entries = Entries(control, kind);
+        int index = -1;
+        if (dialog.by_index) {
+          index = dialog.number;
+        } else {
+          for (std::size_t i = 0; i < entries.size() && index < 0; ++i)
+            if (entries[i] == dialog.text) index = static_cast<int>(i);
+        }
+        if (index >= static_cast<int>(entries.size()))
+          return Status::Failure(what_ + ": " + Quote(dialog.control) + " has " +
+                                 std::to_string(entries.size()) + " entries, no entry " +
+                                 std::to_string(index));
+        if (index < 0) {
+          // No entry: the selection is taken away, as no user can.
+          const bool combo = kind == tarnivo::forms::ControlKind::ComboBox;
+          SendMessageA(control, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+          return Status::Ok();
+        }
+        return runner_.PickEntry(what_, control, kind, index);
+      }
+      case Action::Slide:
+        if (spec->kind != tarnivo::forms::ControlKind::Slider)
+          return Status::Failure(what_ + ": " + Quote(dialog.control) + " is no slider");
+        return runner_.SlideTo(what_, control, dialog.number);
+      case Action::Key:
+      case Action::Outside:
+        break;
+    }
+    return Status::Ok();
   }
 
   // --- calling the system directly ---
@@ -300,7 +358,16 @@ class Player {
 
   Status operator()(const ExpectCaption& caption) {
     std::string got;
-    if (Status read = runner_.Caption(what_, caption.name, &got); !read.ok()) return read;
+    // A control of the dialog on screen, or the dialog itself; otherwise an entry of the
+    // toolbar form's menus.
+    std::optional<DialogOnScreen> shown = FindDialogOnScreen();
+    if (shown && caption.name == shown->form->name) {
+      got = WindowText(shown->window);
+    } else if (shown && DialogControlSpec(*shown, caption.name) != nullptr) {
+      got = WindowText(DialogControl(*shown, caption.name));
+    } else if (Status read = runner_.Caption(what_, caption.name, &got); !read.ok()) {
+      return read;
+    }
     if (caption.prefix ? got.compare(0, caption.text.size(), caption.text) == 0
                        : got == caption.text)
       return Status::Ok();
@@ -327,6 +394,62 @@ class Player {
     return CompareBandInfo(info.want, play_.last_band_info);
   }
 
+  Status operator()(const ExpectItems& items) {
+    Shown control;
+    if (Status found = FindControl(items.control, &control); !found.ok()) return found;
+    std::vector<std::string> got = Entries(control.window, control.spec->kind);
+    std::vector<std::string> want = items.want;
+    const std::string expected =
+        "items " + items.control + (items.any_order ? " any-order " : " ") + Texts(want);
+    if (items.any_order) {
+      std::vector<std::string> sorted_got = got;
+      std::sort(sorted_got.begin(), sorted_got.end());
+      std::sort(want.begin(), want.end());
+      if (sorted_got == want) return Status::Ok();
+    } else if (got == want) {
+      return Status::Ok();
+    }
+    return Status::Expected(expected, Texts(got));
+  }
+
+  Status operator()(const ExpectValue& value) {
+    Shown control;
+    if (Status found = FindControl(value.control, &control); !found.ok()) return found;
+    return CompareNumber("value " + value.control, value.written, value.want,
+                         ValueOf(control.window, control.spec->kind));
+  }
+
+  Status operator()(const ExpectControlState& state) {
+    Shown control;
+    if (Status found = FindControl(state.control, &control); !found.ok()) return found;
+    const bool visible = state.what == ExpectControlState::What::Visible;
+    const bool got = visible ? IsWindowVisible(control.window) != FALSE
+                             : IsWindowEnabled(control.window) != FALSE;
+    if (got == state.want) return Status::Ok();
+    const std::string name = std::string(visible ? "visible " : "enabled ") + state.control;
+    return Status::Expected(name + (state.want ? " yes" : " no"), got ? "yes" : "no");
+  }
+
+  Status operator()(const ExpectDialog& dialog) {
+    std::optional<DialogOnScreen> shown = FindDialogOnScreen();
+    const std::string got = shown ? shown->form->name : "none";
+    if (got == dialog.name) return Status::Ok();
+    return Status::Expected("dialog " + dialog.name, got);
+  }
+
+  Status operator()(const ExpectFocus& focus) {
+    std::optional<DialogOnScreen> shown = FindDialogOnScreen();
+    if (!shown) return Status::Expected("focus " + focus.control, "no dialog on screen");
+    HWND window = GetFocus();
+    std::string got = ControlNameOf(*shown, window);
+    if (got.empty())
+      got = window == nullptr         ? "no window"
+            : window == shown->window ? shown->form->name
+                                      : "another window";
+    if (got == focus.control) return Status::Ok();
+    return Status::Expected("focus " + focus.control, got);
+  }
+
   Status operator()(const ExpectImages& images) {
     std::optional<std::vector<int>> icons;
     if (Status read = runner_.Images(what_, &icons); !read.ok()) return read;
@@ -334,6 +457,22 @@ class Player {
   }
 
  private:
+  struct Shown {
+    const tarnivo::forms::ControlSpec* spec = nullptr;
+    HWND window = nullptr;
+  };
+  // A control of the dialog on screen, for an expectation.
+  Status FindControl(const std::string& name, Shown* control) {
+    std::optional<DialogOnScreen> shown = FindDialogOnScreen();
+    if (!shown) return Status::Failure(what_ + ": no dialog is on screen");
+    control->spec = DialogControlSpec(*shown, name);
+    control->window = DialogControl(*shown, name);
+    if (control->spec == nullptr || control->window == nullptr)
+      return Status::Failure(what_ + ": the dialog " + shown->form->name + " has no control " +
+                             Quote(name));
+    return Status::Ok();
+  }
+
   // The document a page command or a page expectation works on: the one a leading
   // `in frame N ...` names, else the document the browser shows.
   Status Target(std::unique_ptr<PageDocument>* document) {
@@ -388,13 +527,122 @@ Status PlayCommand(Runner& runner, Play& play, const Command& command) {
   return std::visit(Player(runner, play, command), command.body);
 }
 
+namespace {
+
+// One file's run. Lines are played one at a time, from the file's own loop or, while a
+// command waits in a modal dialog's loop, from the runner's input wait; so a line may run
+// inside the command of an earlier one.
+class FileRun {
+ public:
+  FileRun(Runner& runner, const std::string& path, std::istream& file, bool verbose,
+          std::ostream& out, std::ostream& err)
+      : runner_(runner), path_(path), file_(file), verbose_(verbose), out_(out), err_(err) {}
+
+  FileOutcome Run() {
+    runner_.SetInputWait([this] { return InputWait(); });
+    while (PlayNextLine()) {
+    }
+    runner_.SetInputWait(nullptr);
+    runner_.End();
+    DeleteLanguageFiles();
+    if (!stopped_ && outcome_.skipped_lines > 0 && expectations_run_ == 0)
+      outcome_.result = FileOutcome::Result::Skipped;
+    return outcome_;
+  }
+
+ private:
+  // The system waits for the user inside a loop of its own: the next line is the user's next
+  // action. Once the file has nothing more to play, the dialogs on screen are closed.
+  bool InputWait() {
+    if (!stopped_ && !ended_) {
+      PlayNextLine();
+      return true;
+    }
+    return CloseDialogs() > 0;
+  }
+
+  // Plays the next line that is not blank or a comment; false once the file has ended or
+  // the run has stopped.
+  bool PlayNextLine() {
+    if (stopped_ || ended_) return false;
+    std::string line;
+    for (;;) {
+      if (!std::getline(file_, line)) {
+        ended_ = true;
+        return false;
+      }
+      ++number_;
+      if (number_ == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // a BOM
+      if (!IsBlankOrComment(line)) break;
+    }
+    const std::string where = path_ + ":" + std::to_string(number_) + ": ";
+    if (verbose_) out_ << where << Trim(line) << '\n';
+    std::vector<Word> words;
+    Command command;
+    Status status;
+    std::string error;
+    if (!SplitLine(line, &words, &error)) {
+      status = Status::Error(error);
+    } else if (status = ReadCommand(std::move(words), &command); status.ok()) {
+      runner_.BeforeCommand(command);
+      try {
+        status = PlayCommand(runner_, play_, command);
+      } catch (const std::exception& e) {
+        status = Status::Failure(command.what + ": " + runner_.ExceptionText() + ": " + e.what());
+      } catch (...) {
+        status = Status::Failure(command.what + ": " + runner_.ExceptionText());
+      }
+      runner_.AfterCommand(command);
+      // A line played inside this command's dialog stopped the run: its message stands.
+      if (stopped_) return false;
+      // What the expectation found does not count after a skipped command; a line that
+      // cannot be run still stops the file.
+      if (command.expectation && action_skipped_ && status.kind != Status::Kind::Error)
+        status = Status::Skipped("this expectation follows a skipped command");
+    }
+    if (status.kind == Status::Kind::Skipped) {
+      ++outcome_.skipped_lines;
+      action_skipped_ = action_skipped_ || !command.expectation;
+      if (verbose_) out_ << where << "skipped: " << status.message << '\n';
+      return true;
+    }
+    if (status.ok()) {
+      if (command.expectation) ++expectations_run_;
+      return true;
+    }
+    out_.flush();
+    err_ << where << status.message << '\n';
+    err_.flush();
+    outcome_.result = status.kind == Status::Kind::Failed ? FileOutcome::Result::Failed
+                                                          : FileOutcome::Result::Error;
+    stopped_ = true;
+    return false;
+  }
+
+  Runner& runner_;
+  const std::string& path_;
+  std::istream& file_;
+  bool verbose_;
+  std::ostream& out_;
+  std::ostream& err_;
+  Play play_;
+  FileOutcome outcome_;
+  int number_ = 0;
+  int expectations_run_ = 0;
+  bool action_skipped_ = false;
+  bool stopped_ = false;
+  bool ended_ = false;
+};
+
+}  // namespace
+
 FileOutcome RunFile(Runner& runner, const std::string& path, bool verbose, std::ostream& out,
                     std::ostream& err) {
-  FileOutcome outcome;
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     out.flush();
     err << path << ": cannot open the file\n";
+    FileOutcome outcome;
     outcome.result = FileOutcome::Result::Error;
     return outcome;
   }
@@ -402,64 +650,11 @@ FileOutcome RunFile(Runner& runner, const std::string& path, bool verbose, std::
   if (!runner.Begin(&error)) {
     out.flush();
     err << path << ": " << error << '\n';
+    FileOutcome outcome;
     outcome.result = FileOutcome::Result::Error;
     return outcome;
   }
-  Play play;
-  int expectations_run = 0;
-  bool action_skipped = false;
-  std::string line;
-  int number = 0;
-  while (std::getline(file, line)) {
-    ++number;
-    if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // a BOM
-    if (IsBlankOrComment(line)) continue;
-    const std::string where = path + ":" + std::to_string(number) + ": ";
-    if (verbose) out << where << Trim(line) << '\n';
-    std::vector<Word> words;
-    Command command;
-    Status status;
-    if (!SplitLine(line, &words, &error)) {
-      status = Status::Error(error);
-    } else if (status = ReadCommand(std::move(words), &command); status.ok()) {
-      runner.BeforeCommand(command);
-      try {
-        status = PlayCommand(runner, play, command);
-      } catch (const std::exception& e) {
-        status = Status::Failure(command.what + ": " + runner.ExceptionText() + ": " + e.what());
-      } catch (...) {
-        status = Status::Failure(command.what + ": " + runner.ExceptionText());
-      }
-      runner.AfterCommand(command);
-      // What the expectation found does not count after a skipped command; a line that
-      // cannot be run still stops the file.
-      if (command.expectation && action_skipped && status.kind != Status::Kind::Error)
-        status = Status::Skipped("this expectation follows a skipped command");
-    }
-    if (status.kind == Status::Kind::Skipped) {
-      ++outcome.skipped_lines;
-      action_skipped = action_skipped || !command.expectation;
-      if (verbose) out << where << "skipped: " << status.message << '\n';
-      continue;
-    }
-    if (status.ok()) {
-      if (command.expectation) ++expectations_run;
-      continue;
-    }
-    out.flush();
-    err << where << status.message << '\n';
-    err.flush();
-    outcome.result = status.kind == Status::Kind::Failed ? FileOutcome::Result::Failed
-                                                         : FileOutcome::Result::Error;
-    runner.End();
-    DeleteLanguageFiles();
-    return outcome;
-  }
-  runner.End();
-  DeleteLanguageFiles();
-  if (outcome.skipped_lines > 0 && expectations_run == 0)
-    outcome.result = FileOutcome::Result::Skipped;
-  return outcome;
+  return FileRun(runner, path, file, verbose, out, err).Run();
 }
 
 }  // namespace scenario

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -18,8 +19,10 @@
 
 #include "band_checks.h"
 #include "page_checks.h"
+#include "platform/win32.h"
 #include "popups_seen.h"
 #include "status.h"
+#include "ui/forms/form_spec.h"
 #include "verbs.h"
 
 namespace scenario {
@@ -106,6 +109,26 @@ class Runner {
   virtual Status BandKey(const std::string& what, const KeyMessage& key,
                          const std::optional<MenuChoice>& choice, MenuOutcome* outcome) = 0;
 
+  // --- the user in the dialog on screen (the player finds the control by its name) ---
+  // A click in the middle of the control's window.
+  virtual Status ClickWindow(const std::string& what, HWND control) = 0;
+  // Text typed on the keyboard (bytes of the ANSI code page), into the window with the focus.
+  virtual Status TypeText(const std::string& what, const std::string& text) = 0;
+  // A key pressed and released: VK_RETURN, VK_ESCAPE or VK_TAB.
+  virtual Status PressKey(const std::string& what, int vk) = 0;
+  // Entry `index` of a list or combo box picked as a user picks it.
+  virtual Status PickEntry(const std::string& what, HWND control, tarnivo::forms::ControlKind kind,
+                           int index) = 0;
+  // A slider moved to `position`.
+  virtual Status SlideTo(const std::string& what, HWND slider, int position) = 0;
+  // A click on no window of this program: the dialog loses the activation.
+  virtual Status ClickOutside(const std::string& what) = 0;
+  // While a file plays, `wait` is set: the runner calls it whenever the system waits for the
+  // user's next action inside a loop of its own (a modal dialog on screen). It plays the
+  // file's next line, or closes the dialogs once the file has ended or stopped, and answers
+  // true; false when it has nothing to do. Set to an empty function when the file ends.
+  virtual void SetInputWait(std::function<bool()> wait) = 0;
+
   // --- calling the system directly ---
   virtual Status Call(const std::string& what, const CallCommand& call,
                       std::optional<std::string>* result) = 0;
@@ -154,10 +177,13 @@ struct FileOutcome {
 };
 
 // Runs one scenario file line by line, stopping at the first line that fails or cannot be
-// run. `out` takes the transcript (with `verbose`), `err` the message of the line that stopped
-// the run, as "FILE:LINE: message". Lines the runner skips are told with -v; once a command
-// that changes the session was skipped, the file's later expectations are skipped too, since
-// they would judge a session the file did not describe.
+// run. A line that opens a modal dialog returns only when the dialog has closed: the lines
+// after it are played inside the dialog's loop, whenever the system waits for input there,
+// until it closes; a file that ends or stops with a dialog open closes it. `out` takes the
+// transcript (with `verbose`), `err` the message of the line that stopped the run, as "FILE:LINE:
+// message". Lines the runner skips are told with -v; once a command that changes the session was
+// skipped, the file's later expectations are skipped too, since they would judge a session the file
+// did not describe.
 FileOutcome RunFile(Runner& runner, const std::string& path, bool verbose, std::ostream& out,
                     std::ostream& err);
 

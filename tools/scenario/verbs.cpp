@@ -35,9 +35,7 @@ const StateName kStates[] = {
 };
 
 // Words of the format that this build does not run yet.
-const char* const kLaterCommands[] = {"dialog"};
-const char* const kLaterExpectations[] = {"items",  "value", "visible", "enabled",
-                                          "dialog", "shell", "shells",  "focus"};
+const char* const kLaterExpectations[] = {"shell", "shells"};
 
 // The system's operations `call` runs, with the number of their arguments.
 const std::map<std::string, std::size_t>& CallArguments() {
@@ -646,6 +644,117 @@ Status ReadExpectImages(const Args& args, CommandBody* body) {
   return Status::Ok();
 }
 
+// `dialog click|type|key|select|slide|outside ...`.
+Status ReadDialog(const Args& args, CommandBody* body) {
+  if (Status check = args.Check(1, 3); !check.ok()) return check;
+  DialogCommand dialog;
+  const std::string& action = args.Text(0);
+  // How many words follow the action.
+  std::size_t words = 0;
+  if (args[0].quoted) {
+    return args.Error("an action is expected, not " + Quote(action));
+  } else if (action == "click") {
+    dialog.action = DialogCommand::Action::Click;
+    words = 1;
+  } else if (action == "type") {
+    dialog.action = DialogCommand::Action::Type;
+    words = 2;
+  } else if (action == "key") {
+    dialog.action = DialogCommand::Action::Key;
+    words = 1;
+  } else if (action == "select") {
+    dialog.action = DialogCommand::Action::Select;
+    words = 2;
+  } else if (action == "slide") {
+    dialog.action = DialogCommand::Action::Slide;
+    words = 2;
+  } else if (action == "outside") {
+    dialog.action = DialogCommand::Action::Outside;
+  } else {
+    return args.Error("unknown action " + Quote(action) +
+                      " (click, type, key, select, slide or outside)");
+  }
+  if (Status check = args.Check(1 + words, 1 + words); !check.ok()) return check;
+  if (dialog.action == DialogCommand::Action::Key) {
+    const std::string& key = args.Text(1);
+    if (key == "Enter") {
+      dialog.key = VK_RETURN;
+    } else if (key == "Esc") {
+      dialog.key = VK_ESCAPE;
+    } else if (key == "Tab") {
+      dialog.key = VK_TAB;
+    } else {
+      return args.Error("unknown key " + Quote(key) + " (Enter, Esc or Tab)");
+    }
+    *body = dialog;
+    return Status::Ok();
+  }
+  if (words > 0) dialog.control = args.Text(1);
+  if (dialog.action == DialogCommand::Action::Type) dialog.text = args.Text(2);
+  if (dialog.action == DialogCommand::Action::Select) {
+    if (args[2].quoted) {
+      dialog.text = args.Text(2);
+    } else if (ParseInt32(args.Text(2), &dialog.number)) {
+      dialog.by_index = true;
+    } else {
+      return args.Error("an entry's text in quotes or its index is expected, not " +
+                        Quote(args.Text(2)));
+    }
+  }
+  if (dialog.action == DialogCommand::Action::Slide && !ParseInt32(args.Text(2), &dialog.number))
+    return args.Error("a position is expected, not " + Quote(args.Text(2)));
+  *body = dialog;
+  return Status::Ok();
+}
+
+Status ReadExpectItems(const Args& args, CommandBody* body) {
+  if (Status check = args.Check(1, kMostWords); !check.ok()) return check;
+  ExpectItems items;
+  items.control = args.Text(0);
+  std::size_t first = 1;
+  if (args.Count() > 1 && args.Is(1, "any-order")) {
+    items.any_order = true;
+    first = 2;
+  }
+  for (std::size_t i = first; i < args.Count(); ++i) items.want.push_back(args.Text(i));
+  *body = items;
+  return Status::Ok();
+}
+
+Status ReadExpectValue(const Args& args, CommandBody* body) {
+  if (Status check = args.Check(2, 2); !check.ok()) return check;
+  ExpectValue value;
+  value.control = args.Text(0);
+  value.written = args.Text(1);
+  if (!ParseInt32(value.written, &value.want))
+    return args.Error("a number is expected, not " + Quote(value.written));
+  *body = value;
+  return Status::Ok();
+}
+
+template <ExpectControlState::What what>
+Status ReadExpectControlState(const Args& args, CommandBody* body) {
+  if (Status check = args.Check(2, 2); !check.ok()) return check;
+  ExpectControlState state;
+  state.what = what;
+  state.control = args.Text(0);
+  if (Status choice = Choice(args, 1, "yes", "no", &state.want); !choice.ok()) return choice;
+  *body = state;
+  return Status::Ok();
+}
+
+Status ReadExpectDialog(const Args& args, CommandBody* body) {
+  if (Status check = args.Check(1, 1); !check.ok()) return check;
+  *body = ExpectDialog{args.Text(0)};
+  return Status::Ok();
+}
+
+Status ReadExpectFocus(const Args& args, CommandBody* body) {
+  if (Status check = args.Check(1, 1); !check.ok()) return check;
+  *body = ExpectFocus{args.Text(0)};
+  return Status::Ok();
+}
+
 using Reader = Status (*)(const Args& args, CommandBody* body);
 
 struct Verb {
@@ -689,6 +798,7 @@ const std::map<std::string, Verb>& Commands() {
       {"bandinfo", {ReadBandInfo, false}},
       {"button", {ReadButton, false}},
       {"dropdown", {ReadDropDown, false}},
+      {"dialog", {ReadDialog, false}},
       {"set", {ReadSet, true}},
       {"list", {ReadList, true}},
   };
@@ -718,6 +828,12 @@ const std::map<std::string, Reader>& Expectations() {
       {"msgbox", ReadExpectMsgBox},
       {"bandinfo", ReadExpectBandInfo},
       {"images", ReadExpectImages},
+      {"items", ReadExpectItems},
+      {"value", ReadExpectValue},
+      {"visible", ReadExpectControlState<ExpectControlState::What::Visible>},
+      {"enabled", ReadExpectControlState<ExpectControlState::What::Enabled>},
+      {"dialog", ReadExpectDialog},
+      {"focus", ReadExpectFocus},
   };
   return table;
 }
@@ -819,11 +935,7 @@ Status ReadCommand(std::vector<Word> words, Command* command) {
   if (word == "in") return ReadIn(args, command);
   if (word == "call") return ReadCall(args, &command->body, &command->what);
   const auto found = Commands().find(word);
-  if (found == Commands().end()) {
-    if (Contains(kLaterCommands, word))
-      return Status::Error("the command " + Quote(word) + " is not known to this build yet");
-    return Status::Error("unknown command " + Quote(word));
-  }
+  if (found == Commands().end()) return Status::Error("unknown command " + Quote(word));
   command->bench = found->second.bench;
   return found->second.read(args, &command->body);
 }

@@ -156,6 +156,17 @@ struct DropDownCommand {
   std::optional<MenuChoice> choice;
 };
 
+// The user in the dialog on screen.
+struct DialogCommand {
+  enum class Action { Click, Type, Key, Select, Slide, Outside };
+  Action action = Action::Click;
+  std::string control;      // the control's name in the dialog's table
+  std::string text;         // type: the text typed; select: the entry's text
+  std::int32_t number = 0;  // select: the entry's index (-1: none); slide: the position
+  bool by_index = false;    // select: by index rather than by text
+  int key = 0;              // key: VK_RETURN, VK_ESCAPE or VK_TAB
+};
+
 // --- calling the system directly ---
 
 struct CallCommand {
@@ -253,6 +264,29 @@ struct ExpectBandInfo {
 struct ExpectImages {
   std::vector<int> ids;
 };
+// A control of the dialog on screen.
+struct ExpectItems {
+  std::string control;
+  bool any_order = false;
+  std::vector<std::string> want;
+};
+struct ExpectValue {
+  std::string control;
+  std::int32_t want = 0;
+  std::string written;
+};
+struct ExpectControlState {
+  enum class What { Visible, Enabled };
+  What what = What::Visible;
+  std::string control;
+  bool want = false;
+};
+struct ExpectDialog {
+  std::string name;  // "none" for no dialog
+};
+struct ExpectFocus {
+  std::string control;
+};
 
 using CommandBody =
     std::variant<RegCommand, ListFileCommand, LangFileCommand, ClockCommand, WaitCommand,
@@ -260,11 +294,12 @@ using CommandBody =
                  BusyCommand, NavigateCommand, CompleteCommand, StateChangeCommand, PopupCommand,
                  ScriptCommand, FrameCommand, ObjectCommand, PageEventCommand, CursorCommand,
                  MouseCommand, ClickCommand, KeyCommand, ScrollLockCommand, BandKeyCommand,
-                 ShowCommand, BandInfoCommand, ButtonCommand, DropDownCommand, CallCommand,
-                 SetCommand, ListCommand, ExpectPopup, ExpectResult, ExpectReg, ExpectKey,
-                 ExpectCount, ExpectListFile, ExpectList, ExpectTag, ExpectState, ExpectCounter,
-                 ExpectScrollLock, ExpectTimer, ExpectScript, ExpectObject, ExpectCaption,
-                 ExpectMenu, ExpectMsgBox, ExpectBandInfo, ExpectImages>;
+                 ShowCommand, BandInfoCommand, ButtonCommand, DropDownCommand, DialogCommand,
+                 CallCommand, SetCommand, ListCommand, ExpectPopup, ExpectResult, ExpectReg,
+                 ExpectKey, ExpectCount, ExpectListFile, ExpectList, ExpectTag, ExpectState,
+                 ExpectCounter, ExpectScrollLock, ExpectTimer, ExpectScript, ExpectObject,
+                 ExpectCaption, ExpectMenu, ExpectMsgBox, ExpectBandInfo, ExpectImages, ExpectItems,
+                 ExpectValue, ExpectControlState, ExpectDialog, ExpectFocus>;
 
 // One line of a scenario, read.
 struct Command {
@@ -283,8 +318,8 @@ struct Command {
 };
 
 // Reads one line's words into `command`. An Error for words the format does not allow, for a
-// word it does not know ("unknown command ...") and for one this build does not run yet
-// ("... is not known to this build yet").
+// word it does not know ("unknown command ...") and for an expectation this build does not
+// run yet ("... is not known to this build yet").
 Status ReadCommand(std::vector<Word> words, Command* command);
 
 // The timer number (1 to 3) of a toolbar form's watch timer by its name; an Error for
