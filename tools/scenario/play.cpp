@@ -556,9 +556,13 @@ class FileRun {
   bool InputWait() {
     if (!stopped_ && !ended_) {
       PlayNextLine();
-      return true;
+    } else if (CloseDialogs() == 0) {
+      return false;
     }
-    return CloseDialogs() > 0;
+    // The loop gets a message, so that it looks again whether its dialog is still up before
+    // the next line plays.
+    PostMessageA(nullptr, WM_NULL, 0, 0);
+    return true;
   }
 
   // Plays the next line that is not blank or a comment; false once the file has ended or
