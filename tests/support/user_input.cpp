@@ -19,6 +19,13 @@ void SendMouse(DWORD flags) {
   SendInput(1, &input, sizeof input);
 }
 
+// The cursor moves only when it is not there yet: on Wine each SetCursorPos is a move.
+void MoveTo(POINT point) {
+  POINT now{};
+  GetCursorPos(&now);
+  if (now.x != point.x || now.y != point.y) SetCursorPos(point.x, point.y);
+}
+
 void SendKey(int vk, bool down) {
   INPUT input{};
   input.type = INPUT_KEYBOARD;
@@ -38,7 +45,7 @@ POINT Middle(HWND window) {
 
 void Press(POINT point) {
 #ifdef _WIN32
-  SetCursorPos(point.x, point.y);
+  MoveTo(point);
   SendMouse(MOUSEEVENTF_LEFTDOWN);
 #else
   backend::UserPress(point);
@@ -47,7 +54,7 @@ void Press(POINT point) {
 
 void Release(POINT point) {
 #ifdef _WIN32
-  SetCursorPos(point.x, point.y);
+  MoveTo(point);
   SendMouse(MOUSEEVENTF_LEFTUP);
 #else
   backend::UserRelease(point);
