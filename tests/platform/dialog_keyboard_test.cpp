@@ -374,6 +374,32 @@ TEST_F(DialogKeyboardTest, TranslateMessageMakesTheCharactersOfAUsKeyboard) {
   }
 }
 
+TEST_F(DialogKeyboardTest, APacketKeyIsTranslatedToTheAnsiByteOfItsCharacter) {
+  const struct {
+    WORD character;
+    WPARAM byte;
+  } cases[] = {{0x20AC, 0x80}, {0xE9, 0xE9}, {0x4E2D, '?'}};
+  Sequence expected;
+  for (const auto& c : cases) {
+    MSG msg{};
+    msg.hwnd = form_;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_PACKET;
+    msg.lParam = MAKELPARAM(1, c.character);
+    EXPECT_TRUE(TranslateMessage(&msg));
+    expected.push_back(Msg(form_, WM_CHAR).W(c.byte));
+  }
+  MSG up{};
+  up.hwnd = form_;
+  up.message = WM_KEYUP;
+  up.wParam = 'A';
+  EXPECT_TRUE(TranslateMessage(&up)) << "a key message, even without a character";
+  up.message = WM_APP;
+  EXPECT_FALSE(TranslateMessage(&up));
+  user_input::Pump();
+  EXPECT_TRUE(recorder_.Matches(expected));
+}
+
 TEST_F(DialogKeyboardTest, TypedTextArrivesAsItsAnsiBytes) {
   SetFocus(edit_);
   SendMessageA(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
