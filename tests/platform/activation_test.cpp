@@ -368,4 +368,42 @@ TEST_F(ActivationTest, AClickOnTheDesktopTakesTheActivation) {
   EXPECT_NE(GetForegroundWindow(), a);
 }
 
+// A form shown over its disabled owner that hides itself when it loses the activation. (A
+// form that destroys itself inside WM_ACTIVATE is asked again by every activation the
+// destruction makes; Wine then goes down until its limit of nested messages.)
+TEST_F(ActivationTest, AFormThatHidesItselfWhenItLosesTheActivation) {
+  HWND owner = Make("owner", WS_POPUP | WS_VISIBLE, 10, 10, nullptr, 0, 300, 200);
+  HWND form = Make("form", WS_POPUP | WS_CAPTION, 400, 10, owner, 0, 200, 150);
+  recorder_.Handle([form](HWND window, UINT message, WPARAM wParam, LPARAM, LRESULT* result) {
+    if (window != form || message != WM_ACTIVATE || LOWORD(wParam) != WA_INACTIVE) return false;
+    ShowWindow(form, SW_HIDE);
+    *result = 0;
+    return true;
+  });
+  EnableWindow(owner, FALSE);
+  ShowWindow(form, SW_SHOW);
+  user_input::Pump();
+  EXPECT_EQ(GetActiveWindow(), form);
+  // A click on the disabled owner changes nothing.
+  user_input::Click(owner);
+  user_input::Pump();
+  EXPECT_EQ(GetActiveWindow(), form);
+  EXPECT_TRUE(IsWindowVisible(form));
+  // A click outside: the form loses the activation and hides; hiding the active window asks
+  // for another, and there is none (the owner is disabled).
+  recorder_.Clear();
+  user_input::ClickDesktop();
+  user_input::Pump();
+  EXPECT_FALSE(IsWindowVisible(form));
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_TRUE(recorder_.Matches(
+      {Msg(form, WM_NCACTIVATE).W(FALSE).L(nullptr), Msg(form, WM_ACTIVATE).W(WA_INACTIVE),
+       Msg(form, WM_SHOWWINDOW).W(FALSE), Msg(form, WM_NCACTIVATE).W(FALSE).L(nullptr),
+       Msg(form, WM_ACTIVATE).W(WA_INACTIVE), Msg(form, WM_ACTIVATEAPP).W(FALSE),
+       Msg(owner, WM_ACTIVATEAPP).W(FALSE), Msg(form, WM_KILLFOCUS).W(0)}));
+  EnableWindow(owner, TRUE);
+  recorder_.Handle(nullptr);
+}
+
 }  // namespace
