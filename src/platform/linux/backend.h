@@ -60,6 +60,66 @@ void RunPending();
 // Puts the cursor over `window` (the middle of its rectangle on the screen).
 void MoveCursorOver(HWND window);
 
+// --- The user at the mouse and the keyboard ---
+//
+// What a user does reaches the windows as hardware input does on Windows: the messages are
+// posted to the input queue of the window's thread, which GetMessageA and PeekMessageA read
+// after the posted messages, so that a message loop (and IsDialogMessageA in it) sees
+// them. GetAsyncKeyState follows a key at once, GetKeyState when its message is read.
+
+// The middle of `window`'s rectangle on the screen (0,0 for a handle that names no window).
+POINT WindowMiddle(HWND window);
+
+// The cursor moves to `point` of the screen: WM_MOUSEMOVE goes to the window with the
+// mouse capture, or else to the window under the point, when the cursor's place changes.
+void UserMoveMouse(POINT point);
+// The left mouse button goes down at `point` (after moving the cursor there). The window
+// under it (WindowFromPoint, or the window with the capture) gets, unless it is the active
+// window, WM_MOUSEACTIVATE; its top-level window is activated with WA_CLICKACTIVE unless
+// the answer says not to; then WM_LBUTTONDOWN is posted to it with the point in its client
+// coordinates. A press on a disabled window does nothing; a press where no window is (the
+// desktop, or another program) takes the activation and the focus from the calling thread.
+// A press while a combo box's drop-down list is open only closes the list.
+void UserPress(POINT point);
+// The left mouse button comes up at `point`: WM_LBUTTONUP to the window with the capture,
+// or else to the window under the point.
+void UserRelease(POINT point);
+// UserPress and UserRelease at one point.
+void UserClick(POINT point);
+// A click in the middle of `window`; false when it names no window.
+bool UserClickWindow(HWND window);
+
+// A key goes down or up (a virtual-key code). WM_KEYDOWN or WM_KEYUP (WM_SYSKEYDOWN or
+// WM_SYSKEYUP while Alt is down) is posted to the calling thread's input; it goes to the
+// window that has the focus when the thread reads it, as WM_SYSKEY... to the active window
+// when no window has the focus, to none when there is no active window either (the key
+// still moves).
+void UserKeyDown(int vk);
+void UserKeyUp(int vk);
+// UserKeyDown and UserKeyUp.
+void UserKey(int vk);
+// Types a text of Windows-1252 bytes: per byte, WM_KEYDOWN and WM_KEYUP of VK_PACKET with the
+// byte's character in the high word of lParam, which TranslateMessage turns into WM_CHAR
+// with the byte.
+void UserType(const std::string& ansi);
+
+// The user picks entry `index` of a combo box's drop-down list: a click on the combo box
+// opens the list (WM_MOUSEACTIVATE and the activation as for UserPress, then the button
+// messages sent at once rather than posted), then a click on the entry chooses it
+// (CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE). False, with nothing done, when the combo box
+// is not under its own middle (hidden, covered) or has no drop-down list; false after the
+// first click when the list did not open (a disabled combo box) or has no such entry.
+bool UserPickComboEntry(HWND combo, int index);
+
+// The input wait of the calling thread: when GetMessageA finds nothing posted and no
+// WM_QUIT, it calls `wait` before it lets virtual time pass. The function plays the user's
+// next action (posts input, lets time pass with RunFor, closes a window, ...) and answers
+// true to make GetMessageA look at the queue again, or false to let it go on as without an
+// input wait (time passes to the next timer, or it fails with ERROR_TIMEOUT). It is not
+// called again while it runs: a message loop inside it waits as without one. An empty
+// function removes it.
+void SetInputWait(std::function<bool()> wait);
+
 // Bytes as a scenario file writes them inside quotes: \0 \r \n \t \" \\ and \xHH for the
 // other control bytes (and for bytes from 0x80 up unless `keepHighBytes`).
 std::string EscapeBytes(const std::string& bytes, bool keepHighBytes = false);

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/linux/win32_api.h"
 
@@ -27,8 +28,11 @@ std::string LogToken(const std::string& text);
 char LowerLetter(char c);
 std::string LowerCase(std::string text);
 
-// Windows-1252, the ANSI code page of the A functions, to UTF-8 and back ('?' for a
-// character the code page does not have).
+// A byte of Windows-1252, the ANSI code page of the A functions, as a Unicode character,
+// and back ('?' for a character the code page does not have).
+char32_t CharacterOfAnsi(unsigned char byte);
+char AnsiOfCharacter(char32_t character);
+// Windows-1252 to UTF-8 and back ('?' for a character the code page does not have).
 std::string Utf8FromAnsi(const std::string& ansi);
 std::string AnsiFromUtf8(const std::string& utf8);
 // The path on disk of a file an A function names: UTF-8, '/' for '\', a drive path below
@@ -66,12 +70,29 @@ struct WindowFacts {
   WNDPROC proc = nullptr;
   std::thread::id thread;
   HWND parent = nullptr;  // the parent of a child window
+  HWND owner = nullptr;   // the owner of a top-level window
   DWORD style = 0;
+  DWORD ex_style = 0;
+  bool message_only = false;
 };
 bool FindWindowLocked(HWND window, WindowFacts* facts);
 // True when `window` is `ancestor` or a child, grandchild, ... of it.
 bool IsWindowOrDescendantLocked(HWND ancestor, HWND window);
+// The top-level window `window` is in (itself for a top-level window), or null.
+HWND RootLocked(HWND window);
+// The top-level windows from the top of the z-order down; message-only windows are not
+// among them.
+std::vector<HWND> TopLevelWindowsLocked();
+// Changes style bits of a window (BM_SETSTYLE).
+void ChangeStyleLocked(HWND window, DWORD clear, DWORD set);
 POINT CursorLocked();
+// The id GetCurrentThreadId gave `thread`, or 0 when it gave none.
+DWORD ThreadNumberLocked(std::thread::id thread);
+
+// The window under a point of the screen as WindowFromPoint finds it, asking WM_NCHITTEST of
+// the calling thread's windows, with the hit-test code (HTERROR for a disabled window).
+// Null when there is no window there. Call it without holding the lock.
+HWND HitWindow(POINT point, LRESULT* hit);
 
 // Drops the timers and posted messages of a window that goes.
 void ForgetWindowMessagesLocked(HWND window);
@@ -80,8 +101,38 @@ void ForgetThreadMessagesLocked(std::thread::id thread);
 // Drops the windows of a thread that ends, without messages.
 void ForgetThreadWindowsLocked(std::thread::id thread);
 
-// Registers the combo box class "COMBOBOX" (combo_box.cpp); the caller's last error stays.
+// Register the standard control classes "COMBOBOX" (combo_box.cpp), "BUTTON" (button.cpp),
+// "EDIT" (edit.cpp) and "STATIC" (static_control.cpp); the caller's last error stays.
 void RegisterComboBoxClass();
+void RegisterButtonClass();
+void RegisterEditClass();
+void RegisterStaticClass();
+// Closes the drop-down list of the calling thread's combo box that has it open, as a press
+// of the mouse anywhere but on the list does (CBN_SELENDCANCEL, CBN_CLOSEUP); false when
+// none is open.
+bool CloseDroppedList();
+// Chooses entry `index` from the open drop-down list of `combo`, as a click on it does;
+// false when its list is not open or has no such entry.
+bool ChooseFromDroppedList(HWND combo, int index);
+
+// --- Posted input (messages.cpp, input.cpp) ---
+
+// Puts an input message at the end of the input queue of `window`'s thread, which
+// PeekMessageA and GetMessageA read after the posted messages and the WM_QUIT, before the
+// timers. `key` (a virtual-key code, or 0) goes down or up in GetKeyState's state when the
+// message is taken out of the queue. False when `window` names no window.
+bool PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int key, bool down);
+// Puts a key's message (WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP) in the calling
+// thread's input queue; it goes to the window that has the focus when it is read, or as
+// WM_SYSKEY... to the active window when none has; it is dropped when there is neither.
+void PostKeyInput(UINT message, WPARAM wParam, LPARAM lParam, int key, bool down);
+// A key (or mouse button) of the user's goes down or up: GetAsyncKeyState follows at once,
+// GetKeyState when the thread reads the message (KeyRead).
+void KeyPosted(int vk, bool down);
+void KeyRead(int vk, bool down);
+// Whether a key is down as GetAsyncKeyState sees it, without clearing its "pressed since
+// the last query" bit.
+bool KeyIsDown(int vk);
 
 // --- The keyboard focus (focus.cpp) ---
 
@@ -89,6 +140,35 @@ void RegisterComboBoxClass();
 // hid it, to none when the focus is in `window` or a window inside it as DestroyWindow
 // destroys it (called before WM_DESTROY). Call it without holding the lock.
 void FocusLeaves(HWND window, bool destroying);
+
+// Gives the focus of `thread` to `next` (a window of that thread, or none), without the
+// checks of SetFocus, and sends WM_KILLFOCUS and WM_SETFOCUS. Returns the window that had it.
+HWND MoveFocus(std::thread::id thread, HWND next);
+HWND FocusLocked(std::thread::id thread);
+// The window that has the mouse capture of `thread`, or null.
+HWND CaptureLocked(std::thread::id thread);
+// Lets go of the capture when `window` or a window inside it has it (WM_CAPTURECHANGED).
+void CaptureLeaves(HWND window);
+
+// --- Activation (activation.cpp) ---
+
+// The active window of `thread`, or null.
+HWND ActiveLocked(std::thread::id thread);
+// Activates `window` (or none) on the calling thread, as Wine's set_active_window does;
+// `mouse` for a click (WA_CLICKACTIVE), `focus` to give the focus to the window afterwards.
+// False when the window went while it was being activated.
+bool SetActive(HWND window, bool mouse, bool focus);
+// Makes the calling thread the foreground thread and activates `window` (ShowWindow,
+// SetForegroundWindow, a click).
+bool TakeForeground(HWND window, bool mouse);
+// A click on the desktop or another program's window: the thread is no longer the
+// foreground thread and has no active window.
+void GiveUpForeground();
+// `window`, the active window of its thread, is hidden or destroyed: another window of the
+// thread is activated, or none.
+void ActivateOther(HWND window);
+// Drops the activation of a thread that ends.
+void ForgetThreadActivationLocked(std::thread::id thread);
 
 bool IsMenuLocked(HMENU menu);
 // Destroys a menu and its submenus. False when `menu` is not a menu.

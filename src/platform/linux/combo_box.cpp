@@ -1,12 +1,21 @@
-// The combo box of the Linux back end (class "COMBOBOX", registered when the back end loads):
+// The combo box of the Linux back end (class "ComboBox", registered when the back end loads):
 // a list of entries with item data, a selection, and a text. With CBS_DROPDOWNLIST the text is
 // the selected entry's; with an edit field (CBS_DROPDOWN) it is the field's own, which a
 // selection replaces. The window name given at creation is not the text, as in Wine.
+//
+// A drop-down combo box (CBS_DROPDOWN, CBS_DROPDOWNLIST) is 24 pixels high, and its list
+// drops down (CBN_DROPDOWN) on a press of the left button and closes again (CBN_CLOSEUP)
+// when an entry is chosen or the combo box loses the focus; there is no window for the
+// list. It tells its parent through WM_COMMAND as Wine's does: CBN_SETFOCUS and
+// CBN_KILLFOCUS (after CBN_SELENDCANCEL), and for an entry chosen from the list
+// CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE. A selection made by a message tells nobody.
+// The edit field of CBS_DROPDOWN is not a window of its own: the combo box keeps the focus.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -26,7 +35,16 @@ struct Combo {
   std::vector<Entry> entries;
   int selected = -1;
   std::string edit;  // the edit field's text (CBS_DROPDOWN)
+  HWND parent = nullptr;
+  std::thread::id thread;
+  bool focused = false;
+  bool dropped = false;
+  bool tracking = false;  // the button went down on it and it holds the mouse capture
 };
+
+constexpr int kDroppedHeight = 24;
+constexpr LRESULT kItemHeight = 16;
+constexpr DWORD kSimple = 0x1;
 
 std::mutex g_mutex;
 std::map<HWND, Combo>& Combos() {
@@ -151,6 +169,20 @@ bool AnswerLocked(Combo& combo, UINT message, WPARAM wParam, LPARAM lParam, LRES
     case CB_GETITEMDATA:
       *result = valid ? combo.entries[static_cast<std::size_t>(index)].data : CB_ERR;
       return true;
+    case CB_GETDROPPEDSTATE:
+      *result = combo.dropped ? TRUE : FALSE;
+      return true;
+    case CB_GETITEMHEIGHT:
+      *result = kItemHeight;
+      return true;
+    case WM_GETDLGCODE: {
+      *result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+      const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+      if (msg != nullptr && msg->message == WM_KEYDOWN && combo.dropped &&
+          (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE))
+        *result |= DLGC_WANTMESSAGE;
+      return true;
+    }
     case CB_SETITEMDATA:
       if (valid) combo.entries[static_cast<std::size_t>(index)].data = lParam;
       *result = valid ? TRUE : CB_ERR;
@@ -182,19 +214,157 @@ bool AnswerLocked(Combo& combo, UINT message, WPARAM wParam, LPARAM lParam, LRES
   }
 }
 
-LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    Combo combo;
-    if (create != nullptr) combo.style = static_cast<DWORD>(create->style);
-    std::lock_guard<std::mutex> lock(g_mutex);
-    Combos()[window] = combo;
-    return TRUE;
+// Tells the parent: WM_COMMAND with the combo box's id and the code.
+void Notify(HWND window, HWND parent, int code) {
+  if (parent == nullptr) return;
+  const auto id = static_cast<WORD>(GetWindowLongPtrA(window, GWLP_ID));
+  SendMessageA(parent, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(window));
+}
+
+// Runs `change` on the combo box's state under the lock; false when it has none.
+template <typename Change>
+bool WithCombo(HWND window, Change change) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  const auto found = Combos().find(window);
+  if (found == Combos().end()) return false;
+  change(found->second);
+  return true;
+}
+
+HWND ParentOf(HWND window) {
+  HWND parent = nullptr;
+  WithCombo(window, [&](Combo& combo) { parent = combo.parent; });
+  return parent;
+}
+
+// Opens the list (CBN_DROPDOWN first, as Wine sends it).
+void DropDown(HWND window) {
+  Notify(window, ParentOf(window), CBN_DROPDOWN);
+  WithCombo(window, [](Combo& combo) { combo.dropped = true; });
+}
+
+// Ends a choice from the list, `ok` or cancelled, and closes the list if it is open.
+void RollUp(HWND window, bool ok) {
+  const HWND parent = ParentOf(window);
+  Notify(window, parent, ok ? CBN_SELENDOK : CBN_SELENDCANCEL);
+  bool was_dropped = false;
+  WithCombo(window, [&](Combo& combo) {
+    was_dropped = combo.dropped && (combo.style & 0x3) != kSimple;
+    combo.dropped = false;
+  });
+  if (was_dropped) Notify(window, parent, CBN_CLOSEUP);
+}
+
+bool Focused(HWND window) {
+  bool focused = false;
+  WithCombo(window, [&](Combo& combo) { focused = combo.focused; });
+  return focused;
+}
+
+void ButtonDown(HWND window) {
+  if (!Focused(window)) SetFocus(window);
+  if (!Focused(window)) return;
+  bool dropped = false;
+  bool tracking = false;
+  WithCombo(window, [&](Combo& combo) {
+    dropped = combo.dropped;
+    tracking = combo.tracking;
+  });
+  if (dropped) {
+    RollUp(window, true);
+    if (tracking) {
+      WithCombo(window, [](Combo& combo) { combo.tracking = false; });
+      ReleaseCapture();
+    }
+    return;
   }
-  if (message == WM_NCDESTROY) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    Combos().erase(window);
-    return 0;
+  WithCombo(window, [](Combo& combo) { combo.tracking = true; });
+  SetCapture(window);
+  DropDown(window);
+}
+
+void ButtonUp(HWND window) {
+  bool tracking = false;
+  WithCombo(window, [&](Combo& combo) {
+    tracking = combo.tracking;
+    combo.tracking = false;
+  });
+  if (tracking) ReleaseCapture();
+}
+
+LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE: {
+      const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+      Combo combo;
+      if (create != nullptr) {
+        combo.style = static_cast<DWORD>(create->style);
+        combo.parent = create->hwndParent;
+      }
+      combo.thread = std::this_thread::get_id();
+      std::lock_guard<std::mutex> lock(g_mutex);
+      Combos()[window] = combo;
+      return TRUE;
+    }
+    case WM_CREATE: {
+      // A drop-down combo box has the height of its text area whatever it is made with.
+      const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+      if (create != nullptr && (create->style & 0x3) != kSimple) {
+        MoveWindow(window, create->x, create->y, create->cx, kDroppedHeight, FALSE);
+      }
+      return 0;
+    }
+    case WM_NCDESTROY: {
+      std::lock_guard<std::mutex> lock(g_mutex);
+      Combos().erase(window);
+      return 0;
+    }
+    case WM_SETFOCUS: {
+      bool was_focused = true;
+      WithCombo(window, [&](Combo& combo) { was_focused = combo.focused; });
+      if (!was_focused) {
+        Notify(window, ParentOf(window), CBN_SETFOCUS);
+        WithCombo(window, [](Combo& combo) { combo.focused = true; });
+      }
+      return 0;
+    }
+    case WM_KILLFOCUS:
+      if (Focused(window)) {
+        RollUp(window, false);
+        if (!IsWindow(window)) return 0;
+        WithCombo(window, [](Combo& combo) { combo.focused = false; });
+        Notify(window, ParentOf(window), CBN_KILLFOCUS);
+      }
+      return 0;
+    case WM_LBUTTONDOWN:
+      ButtonDown(window);
+      return 0;
+    case WM_LBUTTONUP:
+      ButtonUp(window);
+      return 0;
+    case WM_KEYDOWN: {
+      bool dropped = false;
+      WithCombo(window, [&](Combo& combo) { dropped = combo.dropped; });
+      if ((wParam == VK_RETURN || wParam == VK_ESCAPE) && dropped) {
+        RollUp(window, wParam == VK_RETURN);
+      } else if (wParam == VK_F4) {
+        if (dropped) {
+          RollUp(window, true);
+        } else {
+          DropDown(window);
+        }
+      }
+      return 0;
+    }
+    case CB_SHOWDROPDOWN: {
+      bool dropped = false;
+      WithCombo(window, [&](Combo& combo) { dropped = combo.dropped; });
+      if (wParam != 0 && !dropped) DropDown(window);
+      if (wParam == 0 && dropped) RollUp(window, false);
+      return TRUE;
+    }
+    default:
+      break;
   }
   {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -210,11 +380,40 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 namespace backend::internal {
 
+bool CloseDroppedList() {
+  HWND open = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    for (const auto& entry : Combos()) {
+      if (entry.second.dropped && entry.second.thread == std::this_thread::get_id()) {
+        open = entry.first;
+        break;
+      }
+    }
+  }
+  if (open == nullptr || !IsWindow(open)) return false;
+  RollUp(open, false);
+  return true;
+}
+
+bool ChooseFromDroppedList(HWND combo, int index) {
+  bool chosen = false;
+  WithCombo(combo, [&](Combo& state) {
+    if (!state.dropped || index < 0 || index >= static_cast<int>(state.entries.size())) return;
+    Select(state, index);
+    chosen = true;
+  });
+  if (!chosen) return false;
+  RollUp(combo, true);
+  Notify(combo, ParentOf(combo), CBN_SELCHANGE);
+  return true;
+}
+
 void RegisterComboBoxClass() {
   const DWORD error = GetLastError();
   WNDCLASSA wc{};
   wc.lpfnWndProc = ComboProc;
-  wc.lpszClassName = "COMBOBOX";
+  wc.lpszClassName = "ComboBox";
   RegisterClassA(&wc);
   SetLastError(error);
 }

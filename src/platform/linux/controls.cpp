@@ -434,9 +434,11 @@ void RegisterToolbarClass() {
 }
 
 // The toolbar class is there from the start, as comctl32's classes are for a program
-// that links it, and so is user32's combo box.
+// that links it, and so are user32's standard controls.
 const bool g_registered =
-    (RegisterToolbarClass(), backend::internal::RegisterComboBoxClass(), true);
+    (RegisterToolbarClass(), backend::internal::RegisterComboBoxClass(),
+     backend::internal::RegisterButtonClass(), backend::internal::RegisterEditClass(),
+     backend::internal::RegisterStaticClass(), true);
 
 // Presses and releases the left mouse button at a point of the toolbar, as a user would.
 void Click(HWND toolbar, POINT point) {

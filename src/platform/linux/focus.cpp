@@ -1,6 +1,8 @@
-// The keyboard focus and places on the screen of the Linux back end.
+// The keyboard focus, the mouse capture and places on the screen of the Linux back end.
 //
-// Each thread has one focus window, a window of its own or none. A change of focus sends
+// Each thread has one focus window, a window of its own or none, and one window that has
+// the mouse capture, or none. SetFocus activates the top-level window of the window that
+// gets the focus first. A change of focus sends
 // WM_KILLFOCUS to the window that had it (wParam: the window that gets it), then
 // WM_SETFOCUS to the window that gets it (wParam: the one that had it), as Windows does.
 // Hiding the focus window moves the focus to its parent (to none for a top-level window);
@@ -29,12 +31,42 @@ std::map<std::thread::id, HWND>& FocusTable() {
   return *table;
 }
 
+// The window with the mouse capture of each thread, under UserMutex.
+std::map<std::thread::id, HWND>& CaptureTable() {
+  static auto* table = new std::map<std::thread::id, HWND>;
+  return *table;
+}
+
+// The place of the window's client area on the screen, or false with the error set.
+bool ClientOrigin(HWND window, LPPOINT point, POINT* origin) {
+  RECT rect{};
+  if (!GetWindowRect(window, &rect)) return false;
+  if (point == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  *origin = POINT{rect.left, rect.top};
+  return true;
+}
+
+// A coordinate moved by `by` forwards or backwards, wrapping at 32 bits as Windows
+// computes it.
+LONG Offset(LONG value, LONG by, bool forwards) {
+  const DWORD from = static_cast<DWORD>(value);
+  const DWORD step = static_cast<DWORD>(by);
+  return static_cast<LONG>(forwards ? from + step : from - step);
+}
+
+}  // namespace
+
+namespace backend::internal {
+
 // The focus of `thread`, or none when its window has gone.
 HWND FocusLocked(std::thread::id thread) {
   auto it = FocusTable().find(thread);
   if (it == FocusTable().end()) return nullptr;
-  backend::internal::WindowFacts facts;
-  if (!backend::internal::FindWindowLocked(it->second, &facts)) {
+  WindowFacts facts;
+  if (!FindWindowLocked(it->second, &facts)) {
     FocusTable().erase(it);
     return nullptr;
   }
@@ -66,29 +98,29 @@ HWND MoveFocus(std::thread::id thread, HWND next) {
   return previous;
 }
 
-// The place of the window's client area on the screen, or false with the error set.
-bool ClientOrigin(HWND window, LPPOINT point, POINT* origin) {
-  RECT rect{};
-  if (!GetWindowRect(window, &rect)) return false;
-  if (point == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
+HWND CaptureLocked(std::thread::id thread) {
+  auto it = CaptureTable().find(thread);
+  if (it == CaptureTable().end()) return nullptr;
+  WindowFacts facts;
+  if (!FindWindowLocked(it->second, &facts)) {
+    CaptureTable().erase(it);
+    return nullptr;
   }
-  *origin = POINT{rect.left, rect.top};
-  return true;
+  return it->second;
 }
 
-// A coordinate moved by `by` forwards or backwards, wrapping at 32 bits as Windows
-// computes it.
-LONG Offset(LONG value, LONG by, bool forwards) {
-  const DWORD from = static_cast<DWORD>(value);
-  const DWORD step = static_cast<DWORD>(by);
-  return static_cast<LONG>(forwards ? from + step : from - step);
+void CaptureLeaves(HWND window) {
+  HWND capture = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    WindowFacts facts;
+    if (!FindWindowLocked(window, &facts)) return;
+    capture = CaptureLocked(facts.thread);
+    if (capture == nullptr || !IsWindowOrDescendantLocked(window, capture)) return;
+    CaptureTable().erase(facts.thread);
+  }
+  SendMessageA(capture, WM_CAPTURECHANGED, 0, 0);
 }
-
-}  // namespace
-
-namespace backend::internal {
 
 void FocusLeaves(HWND window, bool destroying) {
   std::thread::id thread;
@@ -124,30 +156,76 @@ extern "C" {
 HWND WINAPI SetFocus(HWND hWnd) {
   const std::thread::id me = std::this_thread::get_id();
   if (hWnd != nullptr) {
-    std::lock_guard<std::mutex> lock(UserMutex());
-    backend::internal::WindowFacts facts;
-    if (!backend::internal::FindWindowLocked(hWnd, &facts)) {
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return nullptr;
+    HWND top = hWnd;
+    bool activate = false;
+    {
+      std::lock_guard<std::mutex> lock(UserMutex());
+      backend::internal::WindowFacts facts;
+      if (!backend::internal::FindWindowLocked(hWnd, &facts)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+      }
+      if (facts.thread != me) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+      }
+      const HWND previous = backend::internal::FocusLocked(me);
+      if (previous == hWnd) return previous;
+      // A disabled window, or one inside a disabled window, cannot take the focus.
+      for (int depth = 0; depth < 1000; ++depth) {
+        if (facts.style & WS_DISABLED) return nullptr;
+        if (facts.parent == nullptr) break;
+        top = facts.parent;
+        if (!backend::internal::FindWindowLocked(top, &facts)) break;
+      }
+      activate = !facts.message_only && backend::internal::ActiveLocked(me) != top;
     }
-    if (facts.thread != me) {
-      SetLastError(ERROR_ACCESS_DENIED);
-      return nullptr;
-    }
-    // A disabled window, or one inside a disabled window, cannot take the focus.
-    for (int depth = 0; depth < 1000; ++depth) {
-      if (facts.style & WS_DISABLED) return nullptr;
-      if (facts.parent == nullptr) break;
-      HWND parent = facts.parent;
-      if (!backend::internal::FindWindowLocked(parent, &facts)) break;
+    // The window's top-level window becomes active first.
+    if (activate) {
+      if (!backend::internal::SetActive(top, false, false) || !IsWindow(hWnd)) return nullptr;
+      std::lock_guard<std::mutex> lock(UserMutex());
+      if (backend::internal::ActiveLocked(me) != top) return nullptr;
     }
   }
-  return MoveFocus(me, hWnd);
+  return backend::internal::MoveFocus(me, hWnd);
 }
 
 HWND WINAPI GetFocus() {
   std::lock_guard<std::mutex> lock(UserMutex());
-  return FocusLocked(std::this_thread::get_id());
+  return backend::internal::FocusLocked(std::this_thread::get_id());
+}
+
+HWND WINAPI SetCapture(HWND hWnd) {
+  const std::thread::id me = std::this_thread::get_id();
+  HWND previous = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    previous = backend::internal::CaptureLocked(me);
+    backend::internal::WindowFacts facts;
+    if (hWnd != nullptr && !backend::internal::FindWindowLocked(hWnd, &facts)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return nullptr;
+    }
+    if (hWnd != nullptr) {
+      CaptureTable()[me] = hWnd;
+    } else {
+      CaptureTable().erase(me);
+    }
+  }
+  if (previous != nullptr && previous != hWnd) {
+    SendMessageA(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hWnd));
+  }
+  return previous;
+}
+
+BOOL WINAPI ReleaseCapture() {
+  SetCapture(nullptr);
+  return TRUE;
+}
+
+HWND WINAPI GetCapture() {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  return backend::internal::CaptureLocked(std::this_thread::get_id());
 }
 
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {

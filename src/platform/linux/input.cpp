@@ -24,13 +24,20 @@ constexpr DWORD kMouseMiddleDown = 0x0020;
 constexpr DWORD kMouseMiddleUp = 0x0040;
 constexpr int kMiddleButton = 0x04;
 
-// One process-wide keyboard: the "down" bit, the toggle bit (flips on each press of a
-// key that was up) and the "pressed since the last GetAsyncKeyState" bit of every key.
+// One process-wide keyboard, read two ways. GetAsyncKeyState reads the keys as they are:
+// the "down" bit and the "pressed since the last GetAsyncKeyState" bit of every key.
+// GetKeyState reads them as the messages read so far left them: "read_down" and the toggle
+// bit (flips on each press of a key that was up). A key the user presses through posted
+// input moves the first at once and the second when its message is read; every other
+// change moves both.
 struct Keyboard {
   std::array<bool, kKeyCount> down{};
-  std::array<bool, kKeyCount> toggled{};
   std::array<bool, kKeyCount> pressed{};
+  std::array<bool, kKeyCount> read_down{};
+  std::array<bool, kKeyCount> toggled{};
 };
+
+enum class Part { kAsync, kRead, kBoth };
 
 std::mutex g_input_mutex;
 Keyboard g_keys;
@@ -77,29 +84,35 @@ int SidedKey(int vk, bool extended) {
 }
 
 // The key a user's press lands on: a generic modifier is its left key.
-int UserKey(int vk) { return GenericOf(vk) != 0 ? vk : SidedKey(vk, false); }
+int LandingKey(int vk) { return GenericOf(vk) != 0 ? vk : SidedKey(vk, false); }
 
 // One transition of one key. `mark_pressed` sets the "pressed since the last query" bit,
 // which a generic modifier does not get from its sided keys.
-void SetOne(int vk, bool down, bool mark_pressed) {
-  if (down) {
-    if (!g_keys.down[vk]) g_keys.toggled[vk] = !g_keys.toggled[vk];
-    g_keys.down[vk] = true;
-    if (mark_pressed) g_keys.pressed[vk] = true;
-  } else {
-    g_keys.down[vk] = false;
+void SetOne(int vk, bool down, bool mark_pressed, Part part) {
+  if (part != Part::kRead) {
+    g_keys.down[vk] = down;
+    if (down && mark_pressed) g_keys.pressed[vk] = true;
+  }
+  if (part != Part::kAsync) {
+    if (down && !g_keys.read_down[vk]) g_keys.toggled[vk] = !g_keys.toggled[vk];
+    g_keys.read_down[vk] = down;
   }
 }
 
 // Applies one key transition of a key as it lands (see SidedKey); a sided modifier also
 // moves its generic key, down while either side is. Caller holds g_input_mutex.
-void ApplyKey(int vk, bool down) {
+void ApplyKey(int vk, bool down, Part part = Part::kBoth) {
   if (!ValidKey(vk)) return;
-  SetOne(vk, down, true);
+  SetOne(vk, down, true, part);
   int generic = GenericOf(vk);
   if (generic != 0) {
     int left = vk - (vk - kLeftShift) % 2;
-    SetOne(generic, g_keys.down[left] || g_keys.down[left + 1], false);
+    if (part != Part::kRead) {
+      SetOne(generic, g_keys.down[left] || g_keys.down[left + 1], false, Part::kAsync);
+    }
+    if (part != Part::kAsync) {
+      SetOne(generic, g_keys.read_down[left] || g_keys.read_down[left + 1], false, Part::kRead);
+    }
   }
 }
 
@@ -180,12 +193,12 @@ void ResetInput() {
 
 void PressKey(int vk) {
   std::lock_guard<std::mutex> lock(g_input_mutex);
-  ApplyKey(UserKey(vk), true);
+  ApplyKey(LandingKey(vk), true);
 }
 
 void ReleaseKey(int vk) {
   std::lock_guard<std::mutex> lock(g_input_mutex);
-  ApplyKey(UserKey(vk), false);
+  ApplyKey(LandingKey(vk), false);
 }
 
 void SetScrollLock(bool on) {
@@ -197,13 +210,34 @@ int BeepCount() { return g_beeps.load(); }
 
 }  // namespace backend
 
+namespace backend::internal {
+
+void KeyPosted(int vk, bool down) {
+  std::lock_guard<std::mutex> lock(g_input_mutex);
+  ApplyKey(LandingKey(vk), down, Part::kAsync);
+}
+
+void KeyRead(int vk, bool down) {
+  std::lock_guard<std::mutex> lock(g_input_mutex);
+  ApplyKey(LandingKey(vk), down, Part::kRead);
+}
+
+bool KeyIsDown(int vk) {
+  if (!ValidKey(vk)) return false;
+  std::lock_guard<std::mutex> lock(g_input_mutex);
+  return g_keys.down[vk];
+}
+
+}  // namespace backend::internal
+
 extern "C" {
 
 SHORT WINAPI GetKeyState(int nVirtKey) {
   if (!ValidKey(nVirtKey)) return 0;
   std::lock_guard<std::mutex> lock(g_input_mutex);
   // A key that is down reads as 0xFF80 (the low byte of the state, sign-extended).
-  unsigned state = (g_keys.down[nVirtKey] ? 0xFF80u : 0u) | (g_keys.toggled[nVirtKey] ? 1u : 0u);
+  unsigned state =
+      (g_keys.read_down[nVirtKey] ? 0xFF80u : 0u) | (g_keys.toggled[nVirtKey] ? 1u : 0u);
   return static_cast<SHORT>(static_cast<USHORT>(state));
 }
 

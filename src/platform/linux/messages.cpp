@@ -1,13 +1,19 @@
 // Message queues and timers of the Linux back end, and the message loop tests run.
 //
-// Each thread has a queue of posted messages and a WM_QUIT flag. Timers belong to a
-// thread too (a window's timers to the window's thread). A timer is due when the virtual
-// clock reaches its due time; reading the queue then finds one WM_TIMER for it however
-// many intervals have passed, after every posted message and the WM_QUIT. Taking that
-// WM_TIMER out of the queue sets the timer's next due time to now + its interval.
+// Each thread has a queue of posted messages, a WM_QUIT flag and a queue of input (the
+// user's keys and mouse buttons). Timers belong to a thread too (a window's timers to the
+// window's thread). A timer is due when the virtual clock reaches its due time; reading the
+// queue then finds one WM_TIMER for it however many intervals have passed, after every
+// posted message, the WM_QUIT and the input, in that order, as Windows reads them. Taking
+// that WM_TIMER out of the queue sets the timer's next due time to now + its interval.
+// Taking an input message out moves its key in GetKeyState's state.
+//
+// GetMessageA that finds nothing calls the thread's input wait (backend::SetInputWait)
+// before it lets time pass.
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -40,8 +46,41 @@ struct Timer {
   std::uint64_t order = 0;  // when it was set: breaks ties between timers due together
 };
 
+// An input message and the key it moves when it is read (0 for none). A key's message goes
+// to the window that has the focus when it is read.
+struct Input {
+  MSG msg{};
+  int key = 0;
+  bool down = false;
+  bool to_focus = false;
+};
+
+// A key message read when the thread's focus window (or, without one, its active window)
+// is known: WM_KEYDOWN and WM_KEYUP become WM_SYSKEYDOWN and WM_SYSKEYUP for the active
+// window. False when the thread has neither.
+bool AimKeyLocked(MSG* msg) {
+  const std::thread::id me = std::this_thread::get_id();
+  if (HWND focus = backend::internal::FocusLocked(me)) {
+    msg->hwnd = focus;
+    return true;
+  }
+  HWND active = backend::internal::ActiveLocked(me);
+  if (active == nullptr) return false;
+  msg->hwnd = active;
+  if (msg->message == WM_KEYDOWN) msg->message = WM_SYSKEYDOWN;
+  if (msg->message == WM_KEYUP) msg->message = WM_SYSKEYUP;
+  return true;
+}
+
+// A key that moves without its message reaching any window.
+struct DroppedKey {
+  int key;
+  bool down;
+};
+
 struct Queue {
   std::deque<MSG> posted;
+  std::deque<Input> input;
   bool quit = false;
   int quit_code = 0;
   UINT_PTR next_thread_timer = kFirstThreadTimerId;
@@ -110,9 +149,11 @@ Timer* FirstTimerLocked(HWND filter, UINT low, UINT high, std::uint64_t latest) 
 enum class Take { kMessage, kNothing, kBadWindow };
 
 // Reads this thread's queue as PeekMessageA does: posted messages first, then WM_QUIT
-// (whatever the filter), then a due timer. `with_quit` false leaves WM_QUIT where it is.
-Take TakeMessage(MSG* out, HWND filter, UINT low, UINT high, bool remove, bool with_quit) {
-  std::lock_guard<std::mutex> lock(UserMutex());
+// (whatever the filter), then input, then a due timer. `with_quit` false leaves WM_QUIT
+// where it is. An input message taken out sets `*key` and `*down`; key messages that no
+// window can take are dropped into `dropped`.
+Take TakeMessageLocked(MSG* out, HWND filter, UINT low, UINT high, bool remove, bool with_quit,
+                       int* key, bool* down, std::vector<DroppedKey>* dropped) {
   if (!IsThreadFilter(filter)) {
     backend::internal::WindowFacts facts;
     if (!backend::internal::FindWindowLocked(filter, &facts)) return Take::kBadWindow;
@@ -130,6 +171,29 @@ Take TakeMessage(MSG* out, HWND filter, UINT low, UINT high, bool remove, bool w
     if (remove) queue.quit = false;
     return Take::kMessage;
   }
+  for (auto it = queue.input.begin(); it != queue.input.end();) {
+    MSG msg = it->msg;
+    if (it->to_focus && !AimKeyLocked(&msg)) {
+      if (!remove) {
+        ++it;
+        continue;
+      }
+      if (it->key != 0) dropped->push_back(DroppedKey{it->key, it->down});
+      it = queue.input.erase(it);
+      continue;
+    }
+    if (!InRange(msg.message, low, high) || !WindowMatchesLocked(filter, msg.hwnd)) {
+      ++it;
+      continue;
+    }
+    *out = msg;
+    if (remove) {
+      *key = it->key;
+      *down = it->down;
+      queue.input.erase(it);
+    }
+    return Take::kMessage;
+  }
   const std::uint64_t now = ClockNow();
   if (Timer* timer = FirstTimerLocked(filter, low, high, now)) {
     *out = MakeMessageLocked(timer->window, WM_TIMER, timer->id,
@@ -138,6 +202,38 @@ Take TakeMessage(MSG* out, HWND filter, UINT low, UINT high, bool remove, bool w
     return Take::kMessage;
   }
   return Take::kNothing;
+}
+
+Take TakeMessage(MSG* out, HWND filter, UINT low, UINT high, bool remove, bool with_quit) {
+  int key = 0;
+  bool down = false;
+  std::vector<DroppedKey> dropped;
+  Take taken = Take::kNothing;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    taken = TakeMessageLocked(out, filter, low, high, remove, with_quit, &key, &down, &dropped);
+  }
+  for (const DroppedKey& each : dropped) backend::internal::KeyRead(each.key, each.down);
+  if (key != 0) backend::internal::KeyRead(key, down);
+  return taken;
+}
+
+// The input wait of this thread, and whether it is running.
+thread_local std::function<bool()> t_input_wait;
+thread_local bool t_waiting = false;
+// Times in a row an input wait may ask to look again without anything coming.
+constexpr int kMostEmptyWaits = 100000;
+
+// Calls the input wait, unless there is none or it is running already (a message loop
+// inside it waits as without one). True when it asks to look at the queue again.
+bool CallInputWait() {
+  if (!t_input_wait || t_waiting) return false;
+  std::function<bool()> wait = t_input_wait;
+  t_waiting = true;
+  struct Reset {
+    ~Reset() { t_waiting = false; }
+  } reset;
+  return wait();
 }
 
 // Dispatches what is waiting, as a message loop would at this instant. False when it gave
@@ -159,12 +255,15 @@ struct ThreadCleanup {
     std::lock_guard<std::mutex> lock(UserMutex());
     backend::internal::ForgetThreadWindowsLocked(thread);
     backend::internal::ForgetThreadMessagesLocked(thread);
+    backend::internal::ForgetThreadActivationLocked(thread);
   }
 };
 
 }  // namespace
 
 namespace backend {
+
+void SetInputWait(std::function<bool()> wait) { t_input_wait = std::move(wait); }
 
 void RunPending() { DispatchWaiting(); }
 
@@ -208,7 +307,35 @@ void ForgetWindowMessagesLocked(HWND window) {
     posted.erase(std::remove_if(posted.begin(), posted.end(),
                                 [window](const MSG& msg) { return msg.hwnd == window; }),
                  posted.end());
+    auto& input = entry.second.input;
+    input.erase(std::remove_if(input.begin(), input.end(),
+                               [window](const Input& each) { return each.msg.hwnd == window; }),
+                input.end());
   }
+}
+
+bool PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int key, bool down) {
+  EnsureThreadCleanup();
+  std::lock_guard<std::mutex> lock(UserMutex());
+  WindowFacts facts;
+  if (!FindWindowLocked(window, &facts)) return false;
+  Input input;
+  input.msg = MakeMessageLocked(window, message, wParam, lParam);
+  input.key = key;
+  input.down = down;
+  QueueLocked(facts.thread).input.push_back(input);
+  return true;
+}
+
+void PostKeyInput(UINT message, WPARAM wParam, LPARAM lParam, int key, bool down) {
+  EnsureThreadCleanup();
+  std::lock_guard<std::mutex> lock(UserMutex());
+  Input input;
+  input.msg = MakeMessageLocked(nullptr, message, wParam, lParam);
+  input.key = key;
+  input.down = down;
+  input.to_focus = true;
+  QueueLocked(std::this_thread::get_id()).input.push_back(input);
 }
 
 void ForgetThreadMessagesLocked(std::thread::id thread) {
@@ -270,6 +397,7 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     return -1;
   }
   backend::internal::EnsureThreadCleanup();
+  int empty_waits = 0;
   for (;;) {
     Take taken = TakeMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true, true);
     if (taken == Take::kMessage) return lpMsg->message == WM_QUIT ? 0 : 1;
@@ -277,7 +405,15 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return -1;
     }
-    // Nothing yet: time passes until the next timer this call would see is due.
+    // Nothing yet: the user may act first.
+    if (empty_waits < kMostEmptyWaits && CallInputWait()) {
+      if (++empty_waits == kMostEmptyWaits) {
+        backend::internal::Report("input wait stopped after " + std::to_string(kMostEmptyWaits) +
+                                  " calls that brought nothing");
+      }
+      continue;
+    }
+    // Time passes until the next timer this call would see is due.
     std::uint64_t next = 0;
     {
       std::lock_guard<std::mutex> lock(UserMutex());
@@ -290,11 +426,6 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
     }
     backend::internal::AdvanceClockTo(next);
   }
-}
-
-BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
-  (void)lpMsg;
-  return FALSE;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {

@@ -83,6 +83,10 @@ bool StartsWith(const std::string& text, const std::string& start) {
 
 namespace backend::internal {
 
+char32_t CharacterOfAnsi(unsigned char byte) { return CharacterOf(byte); }
+
+char AnsiOfCharacter(char32_t character) { return ByteOf(character); }
+
 char LowerLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string LowerCase(std::string text) {

@@ -551,9 +551,10 @@ void WINAPI Sleep(DWORD dwMilliseconds);
 
 // --- Window data, window procedures and window properties (subclassing) ---
 //
-// GetWindowLongPtrA and SetWindowLongPtrA know GWLP_WNDPROC and GWLP_USERDATA, and
+// GetWindowLongPtrA and SetWindowLongPtrA know GWLP_WNDPROC, GWLP_USERDATA and GWLP_ID, and
 // GetWindowLongPtrA reads GWL_STYLE (the style the window was made with, WS_VISIBLE and
-// WS_DISABLED as they are now); other indexes, and setting GWL_STYLE, fail with
+// WS_DISABLED as they are now, a button's type as BM_SETSTYLE set it) and GWL_EXSTYLE;
+// other indexes, and setting GWL_STYLE, fail with
 // ERROR_INVALID_INDEX. As on 64-bit Windows, GetWindowLongA and
 // SetWindowLongA refuse GWL_WNDPROC (a procedure does not fit in 32 bits): code that
 // replaces a window's procedure uses the Ptr functions. SetWindowLongPtrA with a null
@@ -615,7 +616,7 @@ int WINAPI EnumPropsExA(HWND hWnd, PROPENUMPROCEXA lpEnumFunc, LPARAM lParam);
 // the focus to its parent (to none for a top-level window); destroying a window the focus
 // is in leaves no focus. Each change sends WM_KILLFOCUS, then WM_SETFOCUS, as Windows
 // does, except that a child window destroyed takes the focus with it without a message.
-// There is no activation.
+// Activation is described with SetActiveWindow below.
 //
 // TrackPopupMenu shows the menu to the test bench's chooser (backend::SetMenuChooser) and
 // returns at once; MessageBoxA is recorded and answered with its default button.
@@ -899,5 +900,198 @@ HDC WINAPI GetDC(HWND hWnd);
 // 1 when `hDC` came from GetDC and was not given back yet; 0 otherwise.
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
 int WINAPI GetDeviceCaps(HDC hdc, int index);
+
+}  // extern "C"
+
+// --- Activation, the mouse capture, the dialog keyboard and the standard controls ---
+//
+// Each thread has an active window (a top-level window of its own, or none) and the
+// process has a foreground thread, whose active window GetForegroundWindow answers. A
+// change of active window sends, as Wine does: WM_NCACTIVATE (FALSE) and WM_ACTIVATE
+// (WA_INACTIVE) to the window that was active (lParam: the new one); WM_ACTIVATEAPP to
+// every top-level window of the thread that loses or gains the activation when the thread
+// changes (hidden ones too, wParam FALSE or TRUE, lParam the other thread's id or 0);
+// WM_NCACTIVATE (TRUE when it is the foreground window) and WM_ACTIVATE (WA_ACTIVE, or
+// WA_CLICKACTIVE for a click) to the new window (lParam: the old one); then the focus goes
+// to the new window unless it is inside it already (DefWindowProcA's WM_ACTIVATE gives it
+// first). ShowWindow of a hidden top-level window activates it and makes its thread the
+// foreground thread, except with SW_SHOWNA and SW_SHOWNOACTIVATE. Hiding or destroying the
+// active window activates, of the thread's windows that are visible, enabled and not child
+// windows, the owner of a pop-up window, else the next one below it in z-order, else the
+// topmost; none when there is none. SetFocus activates the top-level window of the window
+// that gets the focus.
+//
+// SetCapture sends WM_CAPTURECHANGED (lParam: the new capture window) to the window that
+// loses the capture; ReleaseCapture too (lParam 0).
+//
+// IsDialogMessageA serves windows that are not made from dialog templates: Tab and
+// Shift+Tab move the focus through GetNextDlgTabItem (selecting all the text of a control
+// that answers DLGC_HASSETSEL), Enter sends WM_COMMAND (BN_CLICKED) for the focused default
+// push button or else for the button DM_GETDEFID names (IDOK without one), Esc sends
+// WM_COMMAND IDCANCEL, and a character that follows "&" in a button's or static control's
+// text clicks the button or moves on from the label. It asks WM_GETDLGCODE as Wine asks it,
+// translates and dispatches the other messages of the dialog and its children, and leaves
+// other windows' messages alone (FALSE).
+//
+// The standard controls answer the messages below as Wine's user32 controls do: "BUTTON"
+// (push buttons, default push buttons, group boxes), "STATIC", "EDIT" (a single line) and
+// "COMBOBOX". A drop-down combo box is 24 pixels high whatever height it is made with, as
+// with Wine's default font; text is measured at 8 pixels a character.
+
+constexpr UINT WM_ACTIVATEAPP = 0x001C;
+constexpr UINT WM_SETCURSOR = 0x0020;
+constexpr UINT WM_MOUSEACTIVATE = 0x0021;
+constexpr UINT WM_NEXTDLGCTL = 0x0028;
+constexpr UINT WM_NCHITTEST = 0x0084;
+constexpr UINT WM_NCACTIVATE = 0x0086;
+constexpr UINT WM_GETDLGCODE = 0x0087;
+constexpr UINT WM_SYSCHAR = 0x0106;
+constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_CAPTURECHANGED = 0x0215;
+
+// WM_ACTIVATE's low word; WM_MOUSEACTIVATE's answers.
+constexpr int WA_INACTIVE = 0;
+constexpr int WA_ACTIVE = 1;
+constexpr int WA_CLICKACTIVE = 2;
+constexpr int MA_ACTIVATE = 1;
+constexpr int MA_ACTIVATEANDEAT = 2;
+constexpr int MA_NOACTIVATE = 3;
+constexpr int MA_NOACTIVATEANDEAT = 4;
+
+// WM_NCHITTEST's answers.
+constexpr LRESULT HTERROR = -2;
+constexpr LRESULT HTTRANSPARENT = -1;
+constexpr LRESULT HTNOWHERE = 0;
+constexpr LRESULT HTCLIENT = 1;
+
+// Mouse messages' key flags (with MK_LBUTTON).
+constexpr int MK_SHIFT = 0x0004;
+constexpr int MK_CONTROL = 0x0008;
+
+// More keys.
+constexpr int VK_SPACE = 0x20;
+constexpr int VK_END = 0x23;
+constexpr int VK_HOME = 0x24;
+constexpr int VK_LEFT = 0x25;
+constexpr int VK_RIGHT = 0x27;
+constexpr int VK_F4 = 0x73;
+constexpr int VK_CAPITAL = 0x14;
+constexpr int VK_PACKET = 0xE7;
+
+// Window styles, ShowWindow and GetWindow.
+constexpr DWORD WS_GROUP = 0x00020000u;
+constexpr DWORD WS_EX_NOPARENTNOTIFY = 0x00000004u;
+constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000u;
+constexpr int SW_SHOWNA = 8;
+constexpr UINT GW_HWNDFIRST = 0;
+constexpr UINT GW_HWNDLAST = 1;
+constexpr UINT GW_HWNDNEXT = 2;
+constexpr UINT GW_HWNDPREV = 3;
+constexpr UINT GW_OWNER = 4;
+constexpr UINT GW_CHILD = 5;
+// GetWindowLongPtrA reads a child window's id (the hMenu of CreateWindowExA; SetWindowLongPtrA
+// changes it) and the extended style.
+constexpr int GWLP_ID = -12;
+constexpr int GWL_ID = -12;
+constexpr int GWL_EXSTYLE = -20;
+constexpr LONG ERROR_CONTROL_ID_NOT_FOUND = 1421;
+
+// The dialog keyboard.
+constexpr UINT DM_GETDEFID = WM_USER + 0;
+constexpr UINT DM_SETDEFID = WM_USER + 1;
+constexpr WORD DC_HASDEFID = 0x534B;
+constexpr LRESULT DLGC_WANTARROWS = 0x0001;
+constexpr LRESULT DLGC_WANTTAB = 0x0002;
+constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+constexpr LRESULT DLGC_WANTMESSAGE = 0x0004;
+constexpr LRESULT DLGC_HASSETSEL = 0x0008;
+constexpr LRESULT DLGC_DEFPUSHBUTTON = 0x0010;
+constexpr LRESULT DLGC_UNDEFPUSHBUTTON = 0x0020;
+constexpr LRESULT DLGC_RADIOBUTTON = 0x0040;
+constexpr LRESULT DLGC_WANTCHARS = 0x0080;
+constexpr LRESULT DLGC_STATIC = 0x0100;
+constexpr LRESULT DLGC_BUTTON = 0x2000;
+
+// Buttons (class "BUTTON").
+constexpr DWORD BS_PUSHBUTTON = 0x0;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
+constexpr DWORD BS_CHECKBOX = 0x2;
+constexpr DWORD BS_AUTOCHECKBOX = 0x3;
+constexpr DWORD BS_RADIOBUTTON = 0x4;
+constexpr DWORD BS_GROUPBOX = 0x7;
+constexpr DWORD BS_AUTORADIOBUTTON = 0x9;
+constexpr DWORD BS_OWNERDRAW = 0xB;
+constexpr DWORD BS_TYPEMASK = 0xF;
+constexpr DWORD BS_NOTIFY = 0x4000;
+constexpr UINT BM_GETCHECK = 0x00F0;
+constexpr UINT BM_SETCHECK = 0x00F1;
+constexpr UINT BM_GETSTATE = 0x00F2;
+constexpr UINT BM_SETSTATE = 0x00F3;
+constexpr UINT BM_SETSTYLE = 0x00F4;
+constexpr UINT BM_CLICK = 0x00F5;
+constexpr LRESULT BST_UNCHECKED = 0x0;
+constexpr LRESULT BST_CHECKED = 0x1;
+constexpr LRESULT BST_INDETERMINATE = 0x2;
+constexpr LRESULT BST_PUSHED = 0x4;
+constexpr LRESULT BST_FOCUS = 0x8;
+constexpr int BN_CLICKED = 0;
+constexpr int BN_SETFOCUS = 6;
+constexpr int BN_KILLFOCUS = 7;
+
+// Static controls (class "STATIC").
+constexpr DWORD SS_LEFT = 0x0;
+constexpr DWORD SS_NOTIFY = 0x100;
+constexpr int STN_CLICKED = 0;
+
+// Edit controls (class "EDIT").
+constexpr DWORD ES_LEFT = 0x0;
+constexpr DWORD ES_AUTOHSCROLL = 0x80;
+constexpr DWORD ES_READONLY = 0x800;
+constexpr DWORD ES_WANTRETURN = 0x1000;
+constexpr UINT EM_GETSEL = 0x00B0;
+constexpr UINT EM_SETSEL = 0x00B1;
+constexpr UINT EM_REPLACESEL = 0x00C2;
+constexpr int EN_CHANGE = 0x0300;
+constexpr int EN_UPDATE = 0x0400;
+
+// More of the combo box.
+constexpr UINT CB_SHOWDROPDOWN = 0x014F;
+constexpr UINT CB_GETITEMHEIGHT = 0x0154;
+constexpr UINT CB_GETDROPPEDSTATE = 0x0157;
+constexpr int CBN_SELCHANGE = 1;
+constexpr int CBN_DBLCLK = 2;
+constexpr int CBN_EDITCHANGE = 5;
+constexpr int CBN_EDITUPDATE = 6;
+constexpr int CBN_DROPDOWN = 7;
+constexpr int CBN_CLOSEUP = 8;
+constexpr int CBN_SELENDOK = 9;
+constexpr int CBN_SELENDCANCEL = 10;
+
+extern "C" {
+
+// Activation.
+HWND WINAPI SetActiveWindow(HWND hWnd);
+HWND WINAPI GetActiveWindow();
+HWND WINAPI GetForegroundWindow();
+BOOL WINAPI SetForegroundWindow(HWND hWnd);
+
+// The mouse capture.
+HWND WINAPI SetCapture(HWND hWnd);
+BOOL WINAPI ReleaseCapture();
+HWND WINAPI GetCapture();
+
+// The window tree.
+HWND WINAPI GetWindow(HWND hWnd, UINT uCmd);
+BOOL WINAPI IsChild(HWND hWndParent, HWND hWnd);
+// Calls lpEnumFunc for each child window and their children, each before its own children,
+// in z-order, until it answers FALSE (a list taken first).
+BOOL WINAPI EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam);
+BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
+
+// The dialog keyboard.
+BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg);
+HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
+HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem);
+int WINAPI GetDlgCtrlID(HWND hWnd);
 
 }  // extern "C"

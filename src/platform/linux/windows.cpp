@@ -32,7 +32,6 @@ constexpr LONG kScreenHeight = 768;
 constexpr unsigned kFirstClassAtom = 0xC000;
 constexpr unsigned kLastClassAtom = 0xFFFF;
 constexpr int kShowMinNoActive = 7;
-constexpr int kShowNa = 8;
 constexpr std::uintptr_t kModuleHandle = 0x00400000;
 constexpr WPARAM kSizeRestored = 0;
 
@@ -62,6 +61,7 @@ struct Window {
   bool message_only = false;
   RECT rect{};             // relative to the parent for a child window, else on the screen
   HMENU menu = nullptr;    // the menu bar of a top-level window
+  LONG_PTR id = 0;         // the id of a child window (the hMenu it was made with)
   std::thread::id thread;  // the thread that made it, whose queue gets its messages
   std::string text;
   bool destroying = false;
@@ -297,8 +297,34 @@ bool FindWindowLocked(HWND window, WindowFacts* facts) {
   facts->proc = found->proc;
   facts->thread = found->thread;
   facts->parent = found->parent;
+  facts->owner = found->owner;
   facts->style = found->style;
+  facts->ex_style = found->ex_style;
+  facts->message_only = found->message_only;
   return true;
+}
+
+HWND RootLocked(HWND window) {
+  for (int depth = 0; depth < 1000; ++depth) {
+    const Window* found = FindLocked(window);
+    if (found == nullptr) return nullptr;
+    if (found->parent == nullptr) return window;
+    window = found->parent;
+  }
+  return nullptr;
+}
+
+std::vector<HWND> TopLevelWindowsLocked() { return TopLevelOrderLocked(); }
+
+void ChangeStyleLocked(HWND window, DWORD clear, DWORD set) {
+  if (Window* found = FindLocked(window)) found->style = (found->style & ~clear) | set;
+}
+
+DWORD ThreadNumberLocked(std::thread::id thread) {
+  for (const auto& entry : ThreadNumbers()) {
+    if (entry.second == thread) return entry.first;
+  }
+  return 0;
 }
 
 bool IsWindowOrDescendantLocked(HWND ancestor, HWND window) {
@@ -312,6 +338,61 @@ bool IsWindowOrDescendantLocked(HWND ancestor, HWND window) {
 }
 
 POINT CursorLocked() { return Table().cursor; }
+
+// The windows under a point, as Wine lists them for the hit test: within a top-level window,
+// the children of each child under the point (visible, and not disabled) before the child,
+// the children before their parent; the top-level windows from the top of the z-order down.
+void WindowsUnderLocked(HWND handle, POINT point, std::vector<HWND>* list) {
+  const Window* window = FindLocked(handle);
+  if (window == nullptr) return;
+  for (HWND child : window->children) {
+    const Window* candidate = FindLocked(child);
+    if (candidate == nullptr || (candidate->style & WS_VISIBLE) == 0) continue;
+    if ((candidate->style & WS_DISABLED) != 0) continue;
+    if (!Contains(ScreenRectLocked(*candidate), point)) continue;
+    WindowsUnderLocked(child, point, list);
+  }
+  list->push_back(handle);
+}
+
+HWND HitWindow(POINT point, LRESULT* hit) {
+  std::vector<HWND> list;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    for (HWND top : TopLevelOrderLocked()) {
+      const Window* window = FindLocked(top);
+      if (window == nullptr || (window->style & WS_VISIBLE) == 0) continue;
+      if (!Contains(ScreenRectLocked(*window), point)) continue;
+      WindowsUnderLocked(top, point, &list);
+    }
+  }
+  for (HWND candidate : list) {
+    bool disabled = false;
+    bool mine = false;
+    {
+      std::lock_guard<std::mutex> lock(UserMutex());
+      const Window* window = FindLocked(candidate);
+      if (window == nullptr) continue;
+      disabled = (window->style & WS_DISABLED) != 0;
+      mine = SameThread(*window);
+    }
+    if (disabled) {
+      *hit = HTERROR;
+      return candidate;
+    }
+    if (!mine) {
+      *hit = HTCLIENT;
+      return candidate;
+    }
+    const LRESULT answer = SendMessageA(candidate, WM_NCHITTEST, 0, PackPoint(point.x, point.y));
+    if (answer != HTTRANSPARENT) {
+      *hit = answer;
+      return candidate;
+    }
+  }
+  *hit = HTNOWHERE;
+  return nullptr;
+}
 
 void ForgetThreadWindowsLocked(std::thread::id thread) {
   std::vector<HWND> gone;
@@ -432,6 +513,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     window.thread = std::this_thread::get_id();
     if (child) {
       window.parent = hWndParent;
+      window.id = reinterpret_cast<LONG_PTR>(hMenu);
       parent->children.push_back(handle);
     } else {
       if (parent != nullptr) {
@@ -476,9 +558,16 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     return nullptr;
   }
   if (!IsWindow(handle)) return nullptr;
-  SendMessageA(handle, WM_SIZE, kSizeRestored, PackPoint(create.cx, create.cy));
+  // The size and place the window has now: WM_CREATE may have changed them.
+  RECT placed{};
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    if (const Window* window = FindLocked(handle)) placed = window->rect;
+  }
+  SendMessageA(handle, WM_SIZE, kSizeRestored,
+               PackPoint(placed.right - placed.left, placed.bottom - placed.top));
   if (!IsWindow(handle)) return nullptr;
-  SendMessageA(handle, WM_MOVE, 0, PackPoint(create.x, create.y));
+  SendMessageA(handle, WM_MOVE, 0, PackPoint(placed.left, placed.top));
   if (!IsWindow(handle)) return nullptr;
   if (dwStyle & WS_VISIBLE) ShowWindow(handle, SW_SHOW);
   return IsWindow(handle) ? handle : nullptr;
@@ -486,6 +575,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
   bool hide_child = false;
+  bool was_active = false;
   {
     std::lock_guard<std::mutex> lock(UserMutex());
     Window* window = FindLocked(hWnd);
@@ -499,11 +589,17 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
     }
     if (window->destroying) return TRUE;
     window->destroying = true;
-    // Only a child window hears that it is hidden on its way out.
+    // Only a child window hears that it is hidden on its way out; a top-level window is
+    // hidden without a word, and the activation leaves it.
     hide_child = window->parent != nullptr && (window->style & WS_VISIBLE) != 0;
-    if (!hide_child) window->style &= ~WS_VISIBLE;
+    if (!hide_child) {
+      was_active = (window->style & WS_VISIBLE) != 0 && window->parent == nullptr &&
+                   backend::internal::ActiveLocked(window->thread) == hWnd;
+      window->style &= ~WS_VISIBLE;
+    }
   }
   if (hide_child) ShowWindow(hWnd, SW_HIDE);
+  if (was_active) backend::internal::ActivateOther(hWnd);
 
   // Owned windows go first.
   std::vector<HWND> owned;
@@ -521,6 +617,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
   for (HWND window : owned) DestroyWindow(window);
 
   backend::internal::FocusLeaves(hWnd, true);
+  backend::internal::CaptureLeaves(hWnd);
   SendDestroy(hWnd);
   FreeWindow(hWnd);
   return TRUE;
@@ -544,6 +641,33 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
       DestroyWindow(hWnd);
       return 0;
+    case WM_ACTIVATE:
+      // The window that becomes active takes the focus.
+      if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hWnd);
+      return 0;
+    case WM_NCACTIVATE:
+      return TRUE;
+    case WM_MOUSEACTIVATE: {
+      // A child window asks its parent first.
+      HWND parent = nullptr;
+      {
+        std::lock_guard<std::mutex> lock(UserMutex());
+        const Window* window = FindLocked(hWnd);
+        if (window != nullptr && (window->style & WS_CHILD) != 0) parent = window->parent;
+      }
+      if (parent != nullptr) {
+        const LRESULT answer = SendMessageA(parent, WM_MOUSEACTIVATE, wParam, lParam);
+        if (answer != 0) return answer;
+      }
+      return MA_ACTIVATE;
+    }
+    case WM_NCHITTEST: {
+      std::lock_guard<std::mutex> lock(UserMutex());
+      const Window* window = FindLocked(hWnd);
+      if (window == nullptr) return HTNOWHERE;
+      const POINT point{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+      return Contains(ScreenRectLocked(*window), point) ? HTCLIENT : HTNOWHERE;
+    }
     case WM_SETTEXT: {
       std::lock_guard<std::mutex> lock(UserMutex());
       Window* window = FindLocked(hWnd);
@@ -690,19 +814,25 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   const bool show = nCmdShow != SW_HIDE;
   if (show == was_visible) return was_visible ? TRUE : FALSE;
   SendMessageA(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+  bool activate = false;
+  bool deactivate = false;
   {
     std::lock_guard<std::mutex> lock(UserMutex());
     Window* window = FindLocked(hWnd);
     if (window == nullptr) return was_visible ? TRUE : FALSE;
+    const bool top_level = window->parent == nullptr && !window->message_only;
     if (show) {
       window->style |= WS_VISIBLE;
-      const bool activates =
-          nCmdShow != SW_SHOWNOACTIVATE && nCmdShow != kShowNa && nCmdShow != kShowMinNoActive;
-      if (window->parent == nullptr && activates) RaiseLocked(hWnd);
+      activate = top_level && nCmdShow != SW_SHOWNOACTIVATE && nCmdShow != SW_SHOWNA &&
+                 nCmdShow != kShowMinNoActive;
+      if (activate) RaiseLocked(hWnd);
     } else {
       window->style &= ~WS_VISIBLE;
+      deactivate = top_level && backend::internal::ActiveLocked(window->thread) == hWnd;
     }
   }
+  if (activate) backend::internal::TakeForeground(hWnd, false);
+  if (deactivate) backend::internal::ActivateOther(hWnd);
   // The focus does not stay in a hidden window.
   if (!show) backend::internal::FocusLeaves(hWnd, false);
   return was_visible ? TRUE : FALSE;
@@ -755,8 +885,9 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
   }
   if (bEnable && was_disabled) SendMessageA(hWnd, WM_ENABLE, TRUE, 0);
   if (!bEnable && !was_disabled) {
-    // A disabled window cannot keep the focus.
+    // A disabled window cannot keep the focus, nor the mouse capture.
     if (GetFocus() == hWnd) SetFocus(nullptr);
+    backend::internal::CaptureLeaves(hWnd);
     SendMessageA(hWnd, WM_ENABLE, FALSE, 0);
   }
   return was_disabled ? TRUE : FALSE;
@@ -861,38 +992,8 @@ BOOL WINAPI SetCursorPos(int X, int Y) {
 }
 
 HWND WINAPI WindowFromPoint(POINT Point) {
-  std::lock_guard<std::mutex> lock(UserMutex());
-  WindowTable& table = Table();
-  HWND found = nullptr;
-  // Topmost windows above the others; within each, the z-order.
-  for (int pass = 0; pass < 2 && found == nullptr; ++pass) {
-    const bool want_topmost = pass == 0;
-    for (auto it = table.top_levels.rbegin(); it != table.top_levels.rend(); ++it) {
-      const Window* window = FindLocked(*it);
-      if (window == nullptr || ((window->ex_style & WS_EX_TOPMOST) != 0) != want_topmost) continue;
-      if ((window->style & WS_VISIBLE) == 0) continue;
-      if (!Contains(ScreenRectLocked(*window), Point)) continue;
-      found = *it;
-      break;
-    }
-  }
-  // Down to the deepest visible, enabled child under the point.
-  for (int depth = 0; found != nullptr && depth < 1000; ++depth) {
-    const Window* window = FindLocked(found);
-    if (window == nullptr) break;
-    HWND next = nullptr;
-    for (HWND child : window->children) {
-      const Window* candidate = FindLocked(child);
-      if (candidate == nullptr) continue;
-      if ((candidate->style & WS_VISIBLE) == 0 || (candidate->style & WS_DISABLED) != 0) continue;
-      if (!Contains(ScreenRectLocked(*candidate), Point)) continue;
-      next = child;
-      break;
-    }
-    if (next == nullptr) break;
-    found = next;
-  }
-  return found;
+  LRESULT hit = HTNOWHERE;
+  return backend::internal::HitWindow(Point, &hit);
 }
 
 HMENU WINAPI GetMenu(HWND hWnd) {
@@ -918,6 +1019,89 @@ BOOL WINAPI SetMenu(HWND hWnd, HMENU hMenu) {
     return FALSE;
   }
   window->menu = hMenu;
+  return TRUE;
+}
+
+}  // extern "C"
+
+// --- The window tree ---
+
+extern "C" {
+
+HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  const Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  if (uCmd == GW_CHILD) return window->children.empty() ? nullptr : window->children.front();
+  if (uCmd == GW_OWNER) return window->parent == nullptr ? window->owner : nullptr;
+  if (uCmd > GW_HWNDPREV) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  // Siblings in z-order from the top; a message-only window has none.
+  std::vector<HWND> siblings;
+  if (window->parent != nullptr) {
+    const Window* parent = FindLocked(window->parent);
+    if (parent != nullptr) siblings = parent->children;
+  } else if (!window->message_only) {
+    siblings = TopLevelOrderLocked();
+  }
+  if (siblings.empty()) return nullptr;
+  if (uCmd == GW_HWNDFIRST) return siblings.front();
+  if (uCmd == GW_HWNDLAST) return siblings.back();
+  auto at = std::find(siblings.begin(), siblings.end(), hWnd);
+  if (at == siblings.end()) return nullptr;
+  if (uCmd == GW_HWNDNEXT) return at + 1 == siblings.end() ? nullptr : *(at + 1);
+  return at == siblings.begin() ? nullptr : *(at - 1);
+}
+
+BOOL WINAPI IsChild(HWND hWndParent, HWND hWnd) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  const Window* window = FindLocked(hWnd);
+  if (window == nullptr || window->parent == nullptr) return FALSE;
+  return backend::internal::IsWindowOrDescendantLocked(hWndParent, window->parent) ? TRUE : FALSE;
+}
+
+BOOL WINAPI EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam) {
+  std::vector<HWND> list;
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    std::vector<HWND> pending;
+    if (const Window* parent = FindLocked(hWndParent)) pending = parent->children;
+    std::reverse(pending.begin(), pending.end());
+    while (!pending.empty()) {
+      HWND next = pending.back();
+      pending.pop_back();
+      list.push_back(next);
+      if (const Window* window = FindLocked(next)) {
+        pending.insert(pending.end(), window->children.rbegin(), window->children.rend());
+      }
+    }
+  }
+  if (lpEnumFunc == nullptr) return FALSE;
+  for (HWND window : list) {
+    if (!IsWindow(window)) continue;
+    if (!lpEnumFunc(window, lParam)) return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
+  std::lock_guard<std::mutex> lock(UserMutex());
+  const Window* window = FindLocked(hWnd);
+  if (window == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (lpRect == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *lpRect =
+      RECT{0, 0, window->rect.right - window->rect.left, window->rect.bottom - window->rect.top};
   return TRUE;
 }
 
@@ -982,6 +1166,11 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
       return window->user_data;
     case GWL_STYLE:
       return static_cast<LONG_PTR>(window->style);
+    case GWL_EXSTYLE:
+      return static_cast<LONG_PTR>(window->ex_style);
+    case GWLP_ID:
+      // A top-level window answers its menu bar.
+      return window->parent != nullptr ? window->id : reinterpret_cast<LONG_PTR>(window->menu);
     default:
       SetLastError(ERROR_INVALID_INDEX);
       return 0;
@@ -1005,6 +1194,14 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     case GWLP_USERDATA:
       previous = window->user_data;
       window->user_data = dwNewLong;
+      return previous;
+    case GWLP_ID:
+      if (window->parent == nullptr) {
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
+      }
+      previous = window->id;
+      window->id = dwNewLong;
       return previous;
     default:
       SetLastError(ERROR_INVALID_INDEX);
