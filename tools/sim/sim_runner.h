@@ -2,6 +2,7 @@
 // browser, the band and the toolbar form in this process) and what each command does to it.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -52,6 +53,15 @@ class SimRunner : public Runner {
   Status BandKey(const std::string& what, const KeyMessage& key,
                  const std::optional<MenuChoice>& choice, MenuOutcome* outcome) override;
 
+  Status ClickWindow(const std::string& what, HWND control) override;
+  Status TypeText(const std::string& what, const std::string& text) override;
+  Status PressKey(const std::string& what, int vk) override;
+  Status PickEntry(const std::string& what, HWND control, tarnivo::forms::ControlKind kind,
+                   int index) override;
+  Status SlideTo(const std::string& what, HWND slider, int position) override;
+  Status ClickOutside(const std::string& what) override;
+  void SetInputWait(std::function<bool()> wait) override;
+
   Status Call(const std::string& what, const CallCommand& call,
               std::optional<std::string>* result) override;
   Status SetState(const std::string& what, const StateName& state,
@@ -76,7 +86,12 @@ class SimRunner : public Runner {
   template <typename Press>
   Status WithChoice(const std::optional<MenuChoice>& choice, MenuOutcome* outcome, Press press);
 
+  // The user's input posted by a command: run at once, unless the command plays inside one
+  // of the system's loops, which takes it.
+  Status Settled(Status status);
+
   Session session_;
+  int waiting_ = 0;  // the input wait runs (the system's loop waits for the user)
 };
 
 }  // namespace scenario

@@ -255,4 +255,15 @@ int WINAPI GetSystemMetrics(int nIndex) {
   }
 }
 
+BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle) {
+  (void)dwStyle;
+  (void)bMenu;
+  (void)dwExStyle;
+  if (lpRect == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return TRUE;  // no frame, no caption, no menu bar: the window is its client area
+}
+
 }  // extern "C"

@@ -1095,3 +1095,43 @@ HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem);
 int WINAPI GetDlgCtrlID(HWND hWnd);
 
 }  // extern "C"
+
+// --- What the forms runtime names: list boxes and trackbars come with their classes ---
+
+constexpr DWORD WS_HSCROLL = 0x00100000u;
+constexpr DWORD WS_VSCROLL = 0x00200000u;
+constexpr UINT WM_HSCROLL = 0x0114;
+constexpr UINT WM_VSCROLL = 0x0115;
+constexpr int COLOR_BTNFACE = 15;
+
+constexpr DWORD LBS_NOTIFY = 0x0001;
+constexpr DWORD LBS_SORT = 0x0002;
+constexpr DWORD LBS_NOINTEGRALHEIGHT = 0x0100;
+constexpr LRESULT LB_ERR = -1;
+constexpr UINT LB_ADDSTRING = 0x0180;
+constexpr UINT LB_INSERTSTRING = 0x0181;
+constexpr UINT LB_DELETESTRING = 0x0182;
+constexpr UINT LB_RESETCONTENT = 0x0184;
+constexpr UINT LB_SETCURSEL = 0x0186;
+constexpr UINT LB_GETCURSEL = 0x0188;
+constexpr UINT LB_GETTEXT = 0x0189;
+constexpr UINT LB_GETTEXTLEN = 0x018A;
+constexpr UINT LB_GETCOUNT = 0x018B;
+constexpr UINT LB_FINDSTRING = 0x018F;
+constexpr UINT LB_SETTOPINDEX = 0x0197;
+constexpr UINT LB_GETITEMRECT = 0x0198;
+constexpr int LBN_SELCHANGE = 1;
+
+#define TRACKBAR_CLASSA "msctls_trackbar32"
+constexpr DWORD TBS_HORZ = 0x0000;
+constexpr DWORD TBS_AUTOTICKS = 0x0001;
+constexpr UINT TBM_GETPOS = WM_USER;
+constexpr UINT TBM_SETPOS = WM_USER + 5;
+constexpr UINT TBM_SETRANGE = WM_USER + 6;
+
+extern "C" {
+
+// The window rectangle for a client rectangle: the same, as windows here have no frame.
+BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle);
+
+}  // extern "C"
