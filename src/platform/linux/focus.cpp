@@ -2,14 +2,14 @@
 //
 // Each thread has one focus window, a window of its own or none, and one window that has
 // the mouse capture, or none. SetFocus activates the top-level window of the window that
-// gets the focus first. A change of focus sends
-// WM_KILLFOCUS to the window that had it (wParam: the window that gets it), then
-// WM_SETFOCUS to the window that gets it (wParam: the one that had it), as Windows does.
-// Hiding the focus window moves the focus to its parent (to none for a top-level window);
-// hiding one of its parents leaves it there. Destroying a window the focus is in leaves
-// the thread without focus: silently for a child window, with WM_KILLFOCUS when a
-// top-level window goes (and the activation with it). Windows have no non-client area, so client
-// and screen coordinates differ by the window's place on the screen.
+// gets the focus first. A change of focus sends WM_KILLFOCUS to the window that had it
+// (wParam: the window that gets it), then WM_SETFOCUS to the window that gets it (wParam:
+// the one that had it), as Windows does. Hiding the focus window moves the focus to its
+// parent (to none for a top-level window); hiding one of its parents leaves it there.
+// Destroying a window the focus is in leaves the thread without focus: silently for a child
+// window, with WM_KILLFOCUS when a top-level window goes (and the activation with it).
+// Windows have no non-client area, so client and screen coordinates differ by the window's
+// place on the screen.
 #include <map>
 #include <mutex>
 #include <thread>

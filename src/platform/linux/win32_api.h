@@ -503,9 +503,15 @@ BOOL WINAPI EnumThreadWindows(DWORD dwThreadId, WNDENUMPROC lpfn, LPARAM lParam)
 
 // Messages. Each thread has its own queue; a window's messages go to the thread that made it.
 // SendMessageA calls the window procedure at once, on the calling thread.
-// GetMessageA never waits for real time on the Linux back end: with nothing queued it moves
+// GetMessageA never waits for real time on the Linux back end: with nothing queued it asks
+// the thread's input wait (backend::SetInputWait) for the user's next action, then moves
 // the virtual clock to the next timer the filter lets through; with no such timer it fails
-// (returns -1, GetLastError() == ERROR_TIMEOUT) instead of waiting for ever.
+// (returns -1, GetLastError() == ERROR_TIMEOUT) instead of waiting for ever. The user's keys
+// and clicks come after the posted messages and WM_QUIT, before the timers, as on Windows.
+// TranslateMessage posts WM_CHAR (WM_SYSCHAR for WM_SYSKEYDOWN) with the character a key
+// types on a US keyboard with Shift, Control and Caps Lock as GetKeyState sees them, or, for
+// VK_PACKET, the ANSI byte of the character in the high word of lParam ('?' when Windows-1252
+// has none); it answers TRUE for every key message.
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
