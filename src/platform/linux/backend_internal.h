@@ -104,6 +104,9 @@ void ForgetThreadWindowsLocked(std::thread::id thread);
 // Register the standard control classes "COMBOBOX" (combo_box.cpp), "BUTTON" (button.cpp),
 // "EDIT" (edit.cpp) and "STATIC" (static_control.cpp); the caller's last error stays.
 void RegisterComboBoxClass();
+// Registers the standard control classes and the toolbar's, once per process: they are there
+// before any window is made, whatever parts of the back end a program links.
+void EnsureStandardClasses();
 void RegisterButtonClass();
 void RegisterEditClass();
 void RegisterStaticClass();

@@ -435,10 +435,7 @@ void RegisterToolbarClass() {
 
 // The toolbar class is there from the start, as comctl32's classes are for a program
 // that links it, and so are user32's standard controls.
-const bool g_registered =
-    (RegisterToolbarClass(), backend::internal::RegisterComboBoxClass(),
-     backend::internal::RegisterButtonClass(), backend::internal::RegisterEditClass(),
-     backend::internal::RegisterStaticClass(), true);
+const bool g_registered = (backend::internal::EnsureStandardClasses(), true);
 
 // Presses and releases the left mouse button at a point of the toolbar, as a user would.
 void Click(HWND toolbar, POINT point) {
@@ -476,6 +473,21 @@ bool ClickPoint(HWND window, int command, bool arrow, POINT* point) {
 }
 
 }  // namespace
+
+namespace backend::internal {
+
+void EnsureStandardClasses() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    RegisterToolbarClass();
+    RegisterComboBoxClass();
+    RegisterButtonClass();
+    RegisterEditClass();
+    RegisterStaticClass();
+  });
+}
+
+}  // namespace backend::internal
 
 namespace backend {
 

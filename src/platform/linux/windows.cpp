@@ -461,6 +461,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
                             int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                             HINSTANCE hInstance, LPVOID lpParam) {
   backend::internal::EnsureThreadCleanup();
+  backend::internal::EnsureStandardClasses();
   const bool message_only = hWndParent == HWND_MESSAGE;
   const bool child = (dwStyle & WS_CHILD) != 0 && !message_only;
   const bool overlapped = (dwStyle & (WS_CHILD | WS_POPUP)) == 0;
