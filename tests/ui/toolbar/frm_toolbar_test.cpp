@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/activex_screen.h"
+#include "store/read_ini.h"
 #include "support/band_fixture.h"
 #include "ui/toolbar/mod_menu.h"
 
@@ -121,6 +122,21 @@ TEST_F(ToolbarFormTest, MenuTextsFromTheChosenLanguageWithDefaultsAndPairRules) 
   EXPECT_EQ(Form().TextActivate, "Enable Tarnivo");
   EXPECT_EQ(Form().TextNActivate, "Disable Tarnivo");
   EXPECT_EQ(Form().TextLevel2, "Block All");
+}
+
+TEST_F(ToolbarFormTest, MenusInAShippedLanguage) {
+  // The shipped Deutsch file, as the toolbar finds it in the languages folder of the stored
+  // installation.
+  Start("1", "1", "7");
+  Language().LanguageFolder = TARNIVO_LANGUAGES_DIR "/";
+  Language().CurrentLanguage = "Deutsch";
+  Form().SetTexts(LanguageFile());
+  EXPECT_EQ(Form().Caption("tete"), "Tarnivo ausschalten");
+  EXPECT_EQ(Form().Caption("mnuLib"), "Diese Seite erlauben");
+  EXPECT_EQ(Form().Caption("mnuSOBRE"), "\xDC" "ber Tarnivo");
+  EXPECT_EQ(Form().Caption("mnuLang"), "Deutsch");
+  EXPECT_EQ(Form().TextLevel2, "Alles blockieren");
+  EXPECT_EQ(Form().TextPopup1, "Bisher blockiert:");
 }
 
 TEST_F(ToolbarFormTest, SearchBoxAndEnginesOfTheForm) {
