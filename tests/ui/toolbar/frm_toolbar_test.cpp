@@ -133,7 +133,9 @@ TEST_F(ToolbarFormTest, MenusInAShippedLanguage) {
   Form().SetTexts(LanguageFile());
   EXPECT_EQ(Form().Caption("tete"), "Tarnivo ausschalten");
   EXPECT_EQ(Form().Caption("mnuLib"), "Diese Seite erlauben");
-  EXPECT_EQ(Form().Caption("mnuSOBRE"), "\xDC" "ber Tarnivo");
+  EXPECT_EQ(Form().Caption("mnuSOBRE"),
+            "\xDC"
+            "ber Tarnivo");
   EXPECT_EQ(Form().Caption("mnuLang"), "Deutsch");
   EXPECT_EQ(Form().TextLevel2, "Alles blockieren");
   EXPECT_EQ(Form().TextPopup1, "Bisher blockiert:");
