@@ -40,8 +40,8 @@ Status SimRunner::PressKey(const std::string& what, int vk) {
   return Settled(Status::Ok());
 }
 
-Status SimRunner::PickEntry(const std::string& what, HWND control,
-                            tarnivo::forms::ControlKind kind, int index) {
+Status SimRunner::PickEntry(const std::string& what, HWND control, tarnivo::forms::ControlKind kind,
+                            int index) {
   if (kind != tarnivo::forms::ControlKind::ComboBox)
     return Status::Failure(what + ": only a combo box's entries can be picked in this build");
   if (!backend::UserPickComboEntry(control, index))
