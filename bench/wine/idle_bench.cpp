@@ -37,7 +37,7 @@
 #include <ole2.h>
 
 #include "com_fakes.h"
-#include "machine.h"
+#include "saved_machine.h"
 
 namespace {
 
@@ -87,56 +87,6 @@ DWORD Milliseconds(double seconds) { return static_cast<DWORD>(seconds * 1000.0 
 // --- the settings key and the list file, as they were before the run ---
 
 constexpr const char* kSettingsKey = "Software\\Tarnivo";
-
-struct SavedMachine {
-  bool key = false;
-  std::vector<std::pair<std::string, scenario::RawValue>> values;
-  std::optional<std::string> list_file;
-};
-
-SavedMachine SaveMachine() {
-  SavedMachine saved;
-  saved.list_file = scenario::ReadListFile();
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return saved;
-  saved.key = true;
-  std::vector<std::string> names;
-  for (DWORD i = 0;; ++i) {
-    char name[16384];
-    DWORD name_size = sizeof name;
-    if (RegEnumValueA(key, i, name, &name_size, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
-    names.emplace_back(name, name_size);
-  }
-  RegCloseKey(key);
-  for (const std::string& name : names) {
-    if (std::optional<scenario::RawValue> value = scenario::ReadValue(name))
-      saved.values.emplace_back(name, *value);
-  }
-  return saved;
-}
-
-void RestoreMachine(const SavedMachine& saved) {
-  scenario::DeleteSettingsKey();
-  if (saved.key) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) == ERROR_SUCCESS) {
-      for (const auto& [name, value] : saved.values)
-        RegSetValueExA(key, name.c_str(), 0, value.type,
-                       reinterpret_cast<const BYTE*>(value.bytes.data()),
-                       static_cast<DWORD>(value.bytes.size()));
-      RegCloseKey(key);
-    }
-  }
-  std::string ignored;
-  if (saved.list_file)
-    scenario::WriteListFile(*saved.list_file, &ignored);
-  else
-    scenario::DeleteListFile(&ignored);
-}
 
 // The settings as a first run leaves them: the switch on, the ActiveX screen on, no level.
 bool KnownSettings() {
@@ -440,7 +390,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnivo-idle: OleInitialize failed\n");
     return 1;
   }
-  const SavedMachine saved = SaveMachine();
+  const scenario::SavedMachine saved = scenario::SaveMachine();
   int status = 1;
   if (!KnownSettings()) {
     std::fprintf(stderr, "tarnivo-idle: cannot set the settings key\n");
@@ -451,7 +401,7 @@ int main(int argc, char** argv) {
   } else {
     std::fprintf(stderr, "tarnivo-idle: cannot create the frame window\n");
   }
-  RestoreMachine(saved);
+  scenario::RestoreMachine(saved);
   OleUninitialize();
   return status;
 }

@@ -19,58 +19,12 @@
 #include <windows.h>
 
 #include "machine.h"
+#include "saved_machine.h"
 #include "command_line.h"
 #include "host_runner.h"
 #include "play.h"
 
 namespace {
-
-// The settings key's values and the list file as they were before the run.
-struct Saved {
-  bool key = false;
-  std::vector<std::pair<std::string, scenario::RawValue>> values;
-  std::optional<std::string> list_file;
-};
-
-Saved SaveMachine() {
-  Saved saved;
-  saved.list_file = scenario::ReadListFile();
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnivo", 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return saved;
-  saved.key = true;
-  for (DWORD i = 0;; ++i) {
-    char name[16384];
-    DWORD name_size = sizeof name;
-    if (RegEnumValueA(key, i, name, &name_size, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS)
-      break;
-    std::optional<scenario::RawValue> value = scenario::ReadValue(std::string(name, name_size));
-    if (value) saved.values.emplace_back(std::string(name, name_size), *value);
-  }
-  RegCloseKey(key);
-  return saved;
-}
-
-void RestoreMachine(const Saved& saved) {
-  scenario::DeleteSettingsKey();
-  if (saved.key) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnivo", 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &key, nullptr) == ERROR_SUCCESS) {
-      for (const auto& [name, value] : saved.values)
-        RegSetValueExA(key, name.c_str(), 0, value.type,
-                       reinterpret_cast<const BYTE*>(value.bytes.data()),
-                       static_cast<DWORD>(value.bytes.size()));
-      RegCloseKey(key);
-    }
-  }
-  std::string ignored;
-  if (saved.list_file)
-    scenario::WriteListFile(*saved.list_file, &ignored);
-  else
-    scenario::DeleteListFile(&ignored);
-}
 
 // One file in this process: what the child reports through its exit code. The result in
 // the low two bits, a bit that says the run came to its end, the number of skipped lines
@@ -203,7 +157,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> files;
   if (!scenario::ParseCommandLine("tarnivo-host", argc, argv, &verbose, &files)) return 2;
 
-  const Saved saved = SaveMachine();
+  const scenario::SavedMachine saved = scenario::SaveMachine();
   int passed = 0;
   int failed = 0;
   int skipped_files = 0;
@@ -228,7 +182,7 @@ int main(int argc, char** argv) {
         break;
     }
   }
-  RestoreMachine(saved);
+  scenario::RestoreMachine(saved);
   if (skipped_lines > 0) std::cout << skipped_files << " skipped (" << skipped_lines << " lines)\n";
   std::cout << passed << " passed, " << failed << " failed" << std::endl;
   return failed == 0 ? 0 : (any_error ? 2 : 1);

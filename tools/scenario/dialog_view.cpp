@@ -92,16 +92,6 @@ std::string ControlNameOf(const DialogOnScreen& dialog, HWND window) {
   return std::string();
 }
 
-std::string WindowText(HWND window) {
-  if (window == nullptr) return std::string();
-  const int length = GetWindowTextLengthA(window);
-  if (length <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int copied = GetWindowTextA(window, &text[0], length + 1);
-  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return text;
-}
-
 std::vector<std::string> Entries(HWND control, ControlKind kind) {
   std::vector<std::string> entries;
   const bool combo = kind == ControlKind::ComboBox;

@@ -31,7 +31,6 @@ HWND DialogControl(const DialogOnScreen& dialog, const std::string& name);
 // The name of the control whose window is `window` or holds it; "" for none.
 std::string ControlNameOf(const DialogOnScreen& dialog, HWND window);
 
-std::string WindowText(HWND window);
 // The entries of a list or combo box, top to bottom.
 std::vector<std::string> Entries(HWND control, tarnivo::forms::ControlKind kind);
 // A list's or combo box's selected index (-1: none), a slider's position.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "dialog_view.h"
+#include "ui/forms/form.h"
 #include "in_frame.h"
 #include "lexer.h"
 #include "machine.h"
@@ -362,9 +363,9 @@ class Player {
     // toolbar form's menus.
     std::optional<DialogOnScreen> shown = FindDialogOnScreen();
     if (shown && caption.name == shown->form->name) {
-      got = WindowText(shown->window);
+      got = tarnivo::forms::WindowText(shown->window);
     } else if (shown && DialogControlSpec(*shown, caption.name) != nullptr) {
-      got = WindowText(DialogControl(*shown, caption.name));
+      got = tarnivo::forms::WindowText(DialogControl(*shown, caption.name));
     } else if (Status read = runner_.Caption(what_, caption.name, &got); !read.ok()) {
       return read;
     }

@@ -101,15 +101,18 @@ void ForgetThreadMessagesLocked(std::thread::id thread);
 // Drops the windows of a thread that ends, without messages.
 void ForgetThreadWindowsLocked(std::thread::id thread);
 
+// A class of the system's own (a standard control's), registered unless it is there; the
+// caller's last error stays.
+void RegisterSystemClass(const char* name, WNDPROC proc);
 // Register the standard control classes "COMBOBOX" (combo_box.cpp), "BUTTON" (button.cpp),
-// "EDIT" (edit.cpp) and "STATIC" (static_control.cpp); the caller's last error stays.
+// "EDIT" (edit.cpp) and "STATIC" (static_control.cpp).
 void RegisterComboBoxClass();
-// Registers the standard control classes and the toolbar's, once per process: they are there
-// before any window is made, whatever parts of the back end a program links.
-void EnsureStandardClasses();
 void RegisterButtonClass();
 void RegisterEditClass();
 void RegisterStaticClass();
+// Registers the standard control classes and the toolbar's, once per process: they are there
+// before any window is made, whatever parts of the back end a program links.
+void EnsureStandardClasses();
 // Closes the drop-down list of the calling thread's combo box that has it open, as a press
 // of the mouse anywhere but on the list does (CBN_SELENDCANCEL, CBN_CLOSEUP); false when
 // none is open.

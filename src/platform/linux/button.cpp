@@ -227,13 +227,6 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 namespace backend::internal {
 
-void RegisterButtonClass() {
-  const DWORD error = GetLastError();
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = ButtonProc;
-  wc.lpszClassName = "Button";
-  RegisterClassA(&wc);
-  SetLastError(error);
-}
+void RegisterButtonClass() { RegisterSystemClass("Button", ButtonProc); }
 
 }  // namespace backend::internal

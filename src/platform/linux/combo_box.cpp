@@ -409,13 +409,6 @@ bool ChooseFromDroppedList(HWND combo, int index) {
   return true;
 }
 
-void RegisterComboBoxClass() {
-  const DWORD error = GetLastError();
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = ComboProc;
-  wc.lpszClassName = "ComboBox";
-  RegisterClassA(&wc);
-  SetLastError(error);
-}
+void RegisterComboBoxClass() { RegisterSystemClass("ComboBox", ComboProc); }
 
 }  // namespace backend::internal

@@ -425,12 +425,7 @@ LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 // Registers the toolbar class unless it is there; the caller's last error stays.
 void RegisterToolbarClass() {
-  const DWORD error = GetLastError();
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = ToolbarProc;
-  wc.lpszClassName = TOOLBARCLASSNAMEA;
-  RegisterClassA(&wc);
-  SetLastError(error);
+  backend::internal::RegisterSystemClass(TOOLBARCLASSNAMEA, ToolbarProc);
 }
 
 // The toolbar class is there from the start, as comctl32's classes are for a program
@@ -475,6 +470,15 @@ bool ClickPoint(HWND window, int command, bool arrow, POINT* point) {
 }  // namespace
 
 namespace backend::internal {
+
+void RegisterSystemClass(const char* name, WNDPROC proc) {
+  const DWORD error = GetLastError();
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  RegisterClassA(&wc);
+  SetLastError(error);
+}
 
 void EnsureStandardClasses() {
   static std::once_flag once;

@@ -277,13 +277,6 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 namespace backend::internal {
 
-void RegisterEditClass() {
-  const DWORD error = GetLastError();
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = EditProc;
-  wc.lpszClassName = "Edit";
-  RegisterClassA(&wc);
-  SetLastError(error);
-}
+void RegisterEditClass() { RegisterSystemClass("Edit", EditProc); }
 
 }  // namespace backend::internal

@@ -34,13 +34,6 @@ LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 namespace backend::internal {
 
-void RegisterStaticClass() {
-  const DWORD error = GetLastError();
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = StaticProc;
-  wc.lpszClassName = "Static";
-  RegisterClassA(&wc);
-  SetLastError(error);
-}
+void RegisterStaticClass() { RegisterSystemClass("Static", StaticProc); }
 
 }  // namespace backend::internal

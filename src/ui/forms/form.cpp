@@ -56,16 +56,6 @@ bool IsContainer(ControlKind kind) {
 // A member name as the runtime compares it: ASCII letters in lower case.
 std::string Key(const std::string& name) { return FoldCase(name); }
 
-std::string WindowText(HWND window) {
-  if (window == nullptr) return std::string();
-  const int length = GetWindowTextLengthA(window);
-  if (length <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int copied = GetWindowTextA(window, &text[0], length + 1);
-  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return text;
-}
-
 // A length in pixels as twips, held within 32 bits.
 std::int32_t ToTwips(LONG pixels, double per_pixel) {
   const double twips = std::round(static_cast<double>(pixels) * per_pixel);
@@ -454,85 +444,89 @@ void Form::SetFocusTo(const std::string& name) {
   if (HWND window = Item(name)) SetFocus(window);
 }
 
-int Form::ListIndex(const std::string& name) {
+struct ListMessages {
+  UINT get_selection, set_selection, count, text_length, text, add, remove, clear;
+};
+
+namespace {
+
+constexpr ListMessages kComboMessages = {CB_GETCURSEL,    CB_SETCURSEL,   CB_GETCOUNT,
+                                         CB_GETLBTEXTLEN, CB_GETLBTEXT,   CB_ADDSTRING,
+                                         CB_DELETESTRING, CB_RESETCONTENT};
+constexpr ListMessages kListMessages = {LB_GETCURSEL,    LB_SETCURSEL,   LB_GETCOUNT,
+                                        LB_GETTEXTLEN,   LB_GETTEXT,     LB_ADDSTRING,
+                                        LB_DELETESTRING, LB_RESETCONTENT};
+
+// The messages of a control's list; null for a control without one.
+const ListMessages* ListMessagesOf(const ControlSpec* spec) {
+  if (IsKind(spec, ControlKind::ComboBox)) return &kComboMessages;
+  if (IsKind(spec, ControlKind::List)) return &kListMessages;
+  return nullptr;
+}
+
+}  // namespace
+
+HWND Form::ListWindow(const std::string& name, const ListMessages** messages) {
   Load();
   const Control* control = FindControl(name);
-  if (control == nullptr || control->window == nullptr) return -1;
-  if (IsKind(control->spec, ControlKind::ComboBox))
-    return static_cast<int>(SendMessageA(control->window, CB_GETCURSEL, 0, 0));
-  if (IsKind(control->spec, ControlKind::List))
-    return static_cast<int>(SendMessageA(control->window, LB_GETCURSEL, 0, 0));
-  return -1;
+  if (control == nullptr || control->window == nullptr) return nullptr;
+  *messages = ListMessagesOf(control->spec);
+  return *messages != nullptr ? control->window : nullptr;
+}
+
+int Form::ListIndex(const std::string& name) {
+  const ListMessages* list = nullptr;
+  HWND window = ListWindow(name, &list);
+  return window ? static_cast<int>(SendMessageA(window, list->get_selection, 0, 0)) : -1;
 }
 
 void Form::SetListIndex(const std::string& name, int index) {
-  Load();
-  const Control* control = FindControl(name);
-  if (control == nullptr || control->window == nullptr) return;
-  if (IsKind(control->spec, ControlKind::ComboBox))
-    SendMessageA(control->window, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  if (IsKind(control->spec, ControlKind::List))
-    SendMessageA(control->window, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  const ListMessages* list = nullptr;
+  if (HWND window = ListWindow(name, &list))
+    SendMessageA(window, list->set_selection, static_cast<WPARAM>(index), 0);
 }
 
 int Form::ListCount(const std::string& name) {
-  Load();
-  const Control* control = FindControl(name);
-  if (control == nullptr || control->window == nullptr) return 0;
-  LRESULT count = 0;
-  if (IsKind(control->spec, ControlKind::ComboBox))
-    count = SendMessageA(control->window, CB_GETCOUNT, 0, 0);
-  if (IsKind(control->spec, ControlKind::List))
-    count = SendMessageA(control->window, LB_GETCOUNT, 0, 0);
+  const ListMessages* list = nullptr;
+  HWND window = ListWindow(name, &list);
+  const LRESULT count = window ? SendMessageA(window, list->count, 0, 0) : 0;
   return count > 0 ? static_cast<int>(count) : 0;
 }
 
 std::string Form::ListText(const std::string& name, int index) {
-  Load();
-  const Control* control = FindControl(name);
-  if (control == nullptr || control->window == nullptr || index < 0) return std::string();
-  const bool combo = IsKind(control->spec, ControlKind::ComboBox);
-  if (!combo && !IsKind(control->spec, ControlKind::List)) return std::string();
-  const LRESULT length = SendMessageA(control->window, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN,
-                                      static_cast<WPARAM>(index), 0);
+  const ListMessages* list = nullptr;
+  HWND window = ListWindow(name, &list);
+  if (window == nullptr || index < 0) return std::string();
+  const LRESULT length = SendMessageA(window, list->text_length, static_cast<WPARAM>(index), 0);
   if (length < 0) return std::string();
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT copied =
-      SendMessageA(control->window, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(index),
-                   reinterpret_cast<LPARAM>(&text[0]));
+  const LRESULT copied = SendMessageA(window, list->text, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(&text[0]));
   text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
   return text;
 }
 
 void Form::AddItem(const std::string& name, const std::string& text) {
-  Load();
-  const Control* control = FindControl(name);
-  if (control == nullptr || control->window == nullptr) return;
-  if (IsKind(control->spec, ControlKind::ComboBox))
-    SendMessageA(control->window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  if (IsKind(control->spec, ControlKind::List))
-    SendMessageA(control->window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  const ListMessages* list = nullptr;
+  if (HWND window = ListWindow(name, &list))
+    SendMessageA(window, list->add, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void Form::RemoveItem(const std::string& name, int index) {
-  Load();
-  const Control* control = FindControl(name);
-  if (control == nullptr || control->window == nullptr || index < 0) return;
-  if (IsKind(control->spec, ControlKind::ComboBox))
-    SendMessageA(control->window, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
-  if (IsKind(control->spec, ControlKind::List))
-    SendMessageA(control->window, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+  const ListMessages* list = nullptr;
+  HWND window = ListWindow(name, &list);
+  if (window != nullptr && index >= 0)
+    SendMessageA(window, list->remove, static_cast<WPARAM>(index), 0);
 }
 
 void Form::Clear(const std::string& name) {
-  Load();
-  const Control* control = FindControl(name);
-  if (control == nullptr || control->window == nullptr) return;
-  if (IsKind(control->spec, ControlKind::ComboBox))
-    SendMessageA(control->window, CB_RESETCONTENT, 0, 0);
-  if (IsKind(control->spec, ControlKind::List))
-    SendMessageA(control->window, LB_RESETCONTENT, 0, 0);
-  if (IsKind(control->spec, ControlKind::TextBox)) SetWindowTextA(control->window, "");
+  const ListMessages* list = nullptr;
+  if (HWND window = ListWindow(name, &list)) {
+    SendMessageA(window, list->clear, 0, 0);
+  } else if (const Control* control = FindControl(name);
+             control && control->window && IsKind(control->spec, ControlKind::TextBox)) {
+    SetWindowTextA(control->window, "");
+  }
 }
 
 int Form::Value(const std::string& name) {
@@ -552,6 +546,16 @@ void Form::SetValue(const std::string& name, int value) {
     SendMessageA(control->window, TBM_SETPOS, TRUE, static_cast<LPARAM>(value));
   else
     SetListIndex(name, value);
+}
+
+std::string WindowText(HWND window) {
+  if (window == nullptr) return std::string();
+  const int length = GetWindowTextLengthA(window);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = GetWindowTextA(window, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
 }
 
 // --- the form reached by name ---

@@ -36,6 +36,9 @@
 
 namespace tarnivo::forms {
 
+// The messages of a list box or of a combo box's list (form.cpp).
+struct ListMessages;
+
 class Form : public host::Object, public std::enable_shared_from_this<Form> {
  public:
   explicit Form(const FormSpec& spec);
@@ -124,6 +127,8 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
   const Control* FindControl(const std::string& name) const;
   const Control* ControlOfWindow(HWND window) const;
   const Control* RoleControl(KeyRole role) const;
+  // The window of list or combo box `name` with the messages of its list; null for another.
+  HWND ListWindow(const std::string& name, const ListMessages** messages);
   void Command(HWND from, int id, int code);
   void Scrolled(HWND from);
   LRESULT DefaultButtonAnswer() const;
@@ -142,6 +147,9 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
   HWND owner_ = nullptr;       // the window a modal show disabled
   int modal_depth_ = 0;
 };
+
+// A window's text (bytes of the ANSI code page); "" for none.
+std::string WindowText(HWND window);
 
 // The single instance of form T on the calling thread, made on first use.
 template <typename T>

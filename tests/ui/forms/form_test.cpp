@@ -116,6 +116,16 @@ void CALLBACK PressNextKey(HWND, UINT, UINT_PTR, DWORD) {
   PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
 }
 
+// A form that stays up long after the test's last step would hold the test for good: the
+// watchdog closes it, and the test fails.
+HWND g_watched = nullptr;
+int g_watch_ticks = 0;
+void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
+  if (++g_watch_ticks != 100 || g_watched == nullptr || !IsWindow(g_watched)) return;
+  ADD_FAILURE() << "the form did not close";
+  PostMessageA(g_watched, WM_CLOSE, 0, 0);
+}
+
 // Makes a window active from a thread timer, once.
 HWND g_to_activate = nullptr;
 void CALLBACK ActivateOnce(HWND, UINT, UINT_PTR id, DWORD) {
@@ -138,8 +148,12 @@ class FormTest : public testing::Test {
                             300, 200, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(owner, nullptr);
     SetActiveWindow(owner);
+    g_watch_ticks = 0;
+    g_watched = nullptr;
+    watchdog = SetTimer(nullptr, 0, 50, Watchdog);
   }
   void TearDown() override {
+    KillTimer(nullptr, watchdog);
     if (timer) KillTimer(nullptr, timer);
     form.reset();
     DestroyWindow(owner);
@@ -150,6 +164,8 @@ class FormTest : public testing::Test {
   void ShowModalPressing(std::vector<WPARAM> keys) {
     g_keys = std::move(keys);
     timer = SetTimer(nullptr, 0, 20, PressNextKey);
+    form->Load();
+    g_watched = form->hWnd();
     form->Show(true);
     KillTimer(nullptr, timer);
     timer = 0;
@@ -157,6 +173,7 @@ class FormTest : public testing::Test {
 
   HWND owner = nullptr;
   UINT_PTR timer = 0;
+  UINT_PTR watchdog = 0;
   std::shared_ptr<TestForm> form = std::make_shared<TestForm>();
 };
 
@@ -318,6 +335,8 @@ TEST_F(FormTest, LosingTheActivationReachesTheFormThroughItsHook) {
   SetActiveWindow(owner);
   g_to_activate = other;
   SetTimer(nullptr, 0, 20, ActivateOnce);
+  form->Load();
+  g_watched = form->hWnd();
   form->Show(true);
   EXPECT_FALSE(form->IsLoaded());
   EXPECT_TRUE(IsWindowEnabled(owner));
