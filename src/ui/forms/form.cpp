@@ -760,6 +760,20 @@ LRESULT Form::ControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
   }
 }
 
+bool Form::ChildNotice(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_COMMAND:
+      Command(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam));
+      return true;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      Scrolled(reinterpret_cast<HWND>(lParam));
+      return true;
+    default:
+      return false;
+  }
+}
+
 LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
@@ -769,14 +783,8 @@ LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   }
   Form* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (form == nullptr || form->window_ != hwnd) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (form->ChildNotice(msg, wParam, lParam)) return 0;
   switch (msg) {
-    case WM_COMMAND:
-      form->Command(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam));
-      return 0;
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-      form->Scrolled(reinterpret_cast<HWND>(lParam));
-      return 0;
     case DM_GETDEFID:
       return form->DefaultButtonAnswer();
     case WM_ACTIVATE:
@@ -797,20 +805,9 @@ LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK Form::ContainerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Form* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (form != nullptr && form->window_ != nullptr) {
-    // What the controls of a frame or picture box tell their parent goes to the form.
-    switch (msg) {
-      case WM_COMMAND:
-        form->Command(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam));
-        return 0;
-      case WM_HSCROLL:
-      case WM_VSCROLL:
-        form->Scrolled(reinterpret_cast<HWND>(lParam));
-        return 0;
-      default:
-        break;
-    }
-  }
+  // What the controls of a frame or picture box tell their parent goes to the form.
+  if (form != nullptr && form->window_ != nullptr && form->ChildNotice(msg, wParam, lParam))
+    return 0;
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 

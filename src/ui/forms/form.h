@@ -131,6 +131,9 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
   HWND ListWindow(const std::string& name, const ListMessages** messages);
   void Command(HWND from, int id, int code);
   void Scrolled(HWND from);
+  // A control's notice to its parent (WM_COMMAND, WM_HSCROLL, WM_VSCROLL); false for another
+  // message.
+  bool ChildNotice(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT DefaultButtonAnswer() const;
   void Activated(bool active);
   LRESULT ControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool& Handled);
