@@ -3,6 +3,7 @@
 // activation. The same tests run against Wine and the Linux back end.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -181,6 +182,19 @@ TEST_F(FrmLangTest, AMissingFolderGivesAnEmptyList) {
   frmLang::Instance()->SetTexts(LanguageFile());
   EXPECT_EQ(Entries(), std::vector<std::string>());
   EXPECT_EQ(frmLang::Instance()->Text("cmdsair"), "CLOSE");
+}
+
+TEST_F(FrmLangTest, AFolderOfTenThousandFilesListsEveryLanguage) {
+  for (int i = 0; i < 10000; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, i % 2 ? "L%05d.tnk" : "N%05d.txt", i);
+    WriteFile(name, "");
+  }
+  Language().CurrentLanguage = "L09999";
+  frmLang::Instance()->SetTexts(LanguageFile());
+  EXPECT_EQ(frmLang::Instance()->ListCount("cmbLang"), 5000);
+  EXPECT_EQ(frmLang::Instance()->ListText("cmbLang", 0), "L00001");
+  EXPECT_EQ(frmLang::Instance()->ListIndex("cmbLang"), 4999);
 }
 
 TEST_F(FrmLangTest, TheCloseButtonStoresTheChosenLanguage) {
