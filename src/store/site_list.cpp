@@ -64,7 +64,9 @@ int SiteList::Add(const std::string& text, std::int32_t tag) {
   // After every entry that compares equal, as a sorted list box places it.
   const auto place = std::upper_bound(entries_.begin(), entries_.end(), entry, Less);
   const auto inserted = entries_.insert(place, std::move(entry));
-  return static_cast<int>(inserted - entries_.begin());
+  const int index = static_cast<int>(inserted - entries_.begin());
+  if (view_ != nullptr) view_->ListInserted(index);
+  return index;
 }
 
 void SiteList::AddAll(const std::vector<std::string>& texts) {
@@ -111,15 +113,20 @@ void SiteList::Merge(std::vector<Entry>&& fresh) {
   }
   while (old < entries_.size()) merged.push_back(std::move(entries_[old++]));
   entries_ = std::move(merged);
+  if (view_ != nullptr) view_->ListReset();
 }
 
 bool SiteList::Remove(int index) {
   if (index < 0 || index >= Count()) return false;
   entries_.erase(entries_.begin() + index);
+  if (view_ != nullptr) view_->ListRemoved(index);
   return true;
 }
 
-void SiteList::Clear() { entries_.clear(); }
+void SiteList::Clear() {
+  entries_.clear();
+  if (view_ != nullptr) view_->ListReset();
+}
 
 int SiteList::Count() const { return static_cast<int>(entries_.size()); }
 

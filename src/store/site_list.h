@@ -11,6 +11,23 @@ namespace tarnivo {
 // Tag of a temporary allowed site: never saved, gone at the next reload.
 inline constexpr std::int32_t TemporarySiteMark = 100;
 
+// What shows a list to the user (a dialog's list box) and follows each change of it.
+class SiteListView {
+ public:
+  virtual ~SiteListView() = default;
+  // Entry `index` was added; the entries from there down moved one place.
+  virtual void ListInserted(int index) = 0;
+  // Entry `index` was removed.
+  virtual void ListRemoved(int index) = 0;
+  // The whole list changed (cleared, or many entries added at once).
+  virtual void ListReset() = 0;
+
+ protected:
+  SiteListView() = default;
+  SiteListView(const SiteListView&) = default;
+  SiteListView& operator=(const SiteListView&) = default;
+};
+
 class SiteList {
  public:
   static constexpr int kMaxEntries = 32767;
@@ -41,6 +58,11 @@ class SiteList {
   // All texts in list order.
   std::vector<std::string> Texts() const;
 
+  // The view that follows the list's changes from now on (null: none), told nothing of what
+  // came before. The list holds no reference to it.
+  void SetView(SiteListView* view) { view_ = view; }
+  SiteListView* View() const { return view_; }
+
  private:
   struct Entry {
     std::string text;
@@ -52,6 +74,7 @@ class SiteList {
   static bool Less(const Entry& a, const Entry& b);
   void Merge(std::vector<Entry>&& fresh);
   std::vector<Entry> entries_;
+  SiteListView* view_ = nullptr;
 };
 
 // Letter case folded for comparison: ASCII and the letters of the Western ANSI code page.

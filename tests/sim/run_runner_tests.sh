@@ -93,10 +93,6 @@ run "an unknown command" 2 unknown_command.scn
 has 'unknown_command.scn:3: unknown command "frobnicate"'
 last "0 passed, 1 failed"
 
-run "a command this build does not run yet" 2 later_command.scn
-has 'later_command.scn:2: '
-has 'not known'
-
 run "a frame the page does not have" 2 no_frame.scn
 has 'no_frame.scn:6: in: no frame 5 (the document has 2 frames)'
 
@@ -237,16 +233,6 @@ for bad in 'langfile Deutsch' 'langfile Deutsch bytes' 'langfile file "a.txt"' '
   run "a language file command of the wrong form: $bad" 2 "$cases/case.scn"
   has 'case.scn:1: langfile'
 done
-
-# --- words of the format this build does not run yet: known, never "unknown" (exit 2) ---
-later() {
-  printf '%s\n' "$2" >"$cases/case.scn"
-  run "not known yet: $2" 2 "$cases/case.scn"
-  has "case.scn:1: $1 is not known to this build yet"
-  lacks 'unknown'
-}
-later 'expect: the expectation shell' 'expect shell - "x"'
-later 'expect: the expectation shells' 'expect shells 0'
 
 # --- choosing from a menu by its caption or by its place, and captions by their start ---
 runs "an entry chosen by its place, separators counted" 0 <<EOF

@@ -28,15 +28,14 @@ void RunSentMessages() {
   PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
 }
 
-// Waits until the key-up of `vk` is in this thread's queue: the system has delivered the keys.
-bool WaitForKeyUp(WPARAM vk) {
+// Waits until the keys sent are in this thread's queue: the system has delivered them (it
+// queues all the input of one SendInput at once).
+bool WaitForKeys() {
   const ULONGLONG end = GetTickCount64() + kInputTimeout;
   for (;;) {
     MSG message;
-    if (PeekMessageA(&message, nullptr, WM_KEYUP, WM_KEYUP, PM_NOREMOVE | PM_NOYIELD)) {
-      // The last key-up of the queue tells: earlier ones are taken first.
-      if (message.wParam == vk) return true;
-    }
+    if (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE | PM_NOYIELD))
+      return true;
     if (GetTickCount64() >= end) return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_KEY | QS_SENDMESSAGE);
     RunSentMessages();
@@ -51,12 +50,12 @@ void BringForward() {
 }
 
 // The keys sent; outside one of the DLL's loops the host runs them itself.
-Status SendKeys(std::vector<INPUT> inputs, WPARAM last_vk, const std::string& what) {
+Status SendKeys(std::vector<INPUT> inputs, const std::string& what) {
   BringForward();
   if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
     return Status::Failure(what + ": the system did not take the keys (error " +
                            std::to_string(GetLastError()) + ")");
-  if (!WaitForKeyUp(last_vk)) return Status::Failure(what + ": the keys did not arrive");
+  if (!WaitForKeys()) return Status::Failure(what + ": the keys did not arrive");
   if (!intercept::InInputWait()) Session::Pump();
   return Status::Ok();
 }
@@ -148,12 +147,12 @@ Status HostRunner::TypeText(const std::string& what, const std::string& text) {
     inputs.push_back(Key(0, static_cast<WORD>(character), false));
     inputs.push_back(Key(0, static_cast<WORD>(character), true));
   }
-  return SendKeys(std::move(inputs), VK_PACKET, what);
+  return SendKeys(std::move(inputs), what);
 }
 
 Status HostRunner::PressKey(const std::string& what, int vk) {
   const WORD key = static_cast<WORD>(vk);
-  return SendKeys({Key(key, 0, false), Key(key, 0, true)}, key, what);
+  return SendKeys({Key(key, 0, false), Key(key, 0, true)}, what);
 }
 
 Status HostRunner::PickEntry(const std::string& what, HWND control,
@@ -180,9 +179,20 @@ Status HostRunner::PickEntry(const std::string& what, HWND control,
 }
 
 Status HostRunner::SlideTo(const std::string& what, HWND slider, int position) {
-  (void)slider;
-  (void)position;
-  return Status::Skipped(what + ": sliders are not driven on the real DLL yet");
+  // The slider takes the focus, then the keys move its thumb: to the left end, and a step
+  // right for each position.
+  const LRESULT low = SendMessageA(slider, TBM_GETRANGEMIN, 0, 0);
+  const LRESULT high = SendMessageA(slider, TBM_GETRANGEMAX, 0, 0);
+  if (position < low || position > high)
+    return Status::Failure(what + ": the slider goes from " + std::to_string(low) + " to " +
+                           std::to_string(high) + ", not to " + std::to_string(position));
+  SetFocus(slider);
+  std::vector<INPUT> keys = {Key(VK_HOME, 0, false), Key(VK_HOME, 0, true)};
+  for (LRESULT step = low; step < position; ++step) {
+    keys.push_back(Key(VK_RIGHT, 0, false));
+    keys.push_back(Key(VK_RIGHT, 0, true));
+  }
+  return SendKeys(std::move(keys), what);
 }
 
 Status HostRunner::ClickOutside(const std::string& what) {

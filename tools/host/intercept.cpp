@@ -23,6 +23,8 @@ struct State {
   int beeps = 0;
   int boxes = 0;
   MessageBoxSeen last_box;
+  int shells = 0;
+  tarnivo::ShellSeen last_shell;
   int menus = 0;
   std::vector<std::string> last_menu;
   // The entry the next menu chooses, while a MenuChoice lives.
@@ -88,6 +90,23 @@ int WINAPI OnMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   Seen().last_box = box;
   Report(tarnivo::MessageBoxLine(box));
   return box.answer;
+}
+
+// --- the shell: recorded, nothing started ---
+
+HINSTANCE WINAPI OnShellExecuteA(HWND, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                 LPCSTR directory, INT show) {
+  tarnivo::ShellSeen call;
+  call.verb = verb != nullptr ? verb : "";
+  call.file = file != nullptr ? file : "";
+  call.parameters = parameters != nullptr ? parameters : "";
+  call.directory = directory != nullptr ? directory : "";
+  call.show = show;
+  ++Seen().shells;
+  Seen().last_shell = call;
+  Report(tarnivo::ShellLine(call));
+  // Above 32: what the shell answers when it has started something.
+  return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
 }
 
 // --- pop-up menus ---
@@ -242,6 +261,7 @@ const Hook* FindHook(const char* dll, const char* name) {
       {"user32.dll", "TrackPopupMenu", Address(OnTrackPopupMenu), nullptr},
       {"user32.dll", "TrackPopupMenuEx", Address(OnTrackPopupMenuEx), nullptr},
       {"user32.dll", "GetMessageA", Address(OnGetMessageA), nullptr},
+      {"shell32.dll", "ShellExecuteA", Address(OnShellExecuteA), nullptr},
       {"user32.dll", "ShowWindow", Address(OnShowWindow), &g_show_window},
       {"user32.dll", "SendMessageA", Address(OnSendMessageA), &g_send_message},
       {"user32.dll", "LoadIconA", Address(OnLoadIconA), &g_load_icon},
@@ -327,6 +347,8 @@ void SetObserver(std::function<void(const std::string&)> observer) {
 int Beeps() { return Seen().beeps; }
 int MessageBoxes() { return Seen().boxes; }
 MessageBoxSeen LastMessageBox() { return Seen().last_box; }
+int Shells() { return Seen().shells; }
+tarnivo::ShellSeen LastShell() { return Seen().last_shell; }
 int MenusShown() { return Seen().menus; }
 std::vector<std::string> LastMenu() { return Seen().last_menu; }
 

@@ -9,6 +9,7 @@
 //   pending choice names is chosen, or none; the owner hears the messages Windows sends
 //   around a menu, and the choice comes back as the real function gives it for the flags
 //   passed (the answer with TPM_RETURNCMD, else a posted WM_COMMAND). No menu loop runs.
+// - ShellExecuteA: recorded and answered as done; no program is started.
 // - ShowWindow: a hide of one of the band's toolbars followed by a show is one redraw,
 //   unless the host made the calls (HostCall).
 // - CreateToolbarEx, LoadIconA, ImageList_Create, ImageList_ReplaceIcon, ImageList_Destroy:
@@ -43,6 +44,9 @@ void SetObserver(std::function<void(const std::string&)> observer);
 int Beeps();
 int MessageBoxes();
 tarnivo::MessageBoxSeen LastMessageBox();
+// ShellExecuteA: recorded and answered as started, nothing is run.
+int Shells();
+tarnivo::ShellSeen LastShell();
 int MenusShown();
 std::vector<std::string> LastMenu();
 

@@ -263,6 +263,12 @@ Status HostRunner::MessageBoxes(int* count, tarnivo::MessageBoxSeen* last) {
   return Status::Ok();
 }
 
+Status HostRunner::Shells(int* count, tarnivo::ShellSeen* last) {
+  *count = intercept::Shells();
+  *last = intercept::LastShell();
+  return Status::Ok();
+}
+
 Status HostRunner::Menus(int* shown, std::vector<std::string>* last) {
   *shown = intercept::MenusShown();
   *last = intercept::LastMenu();

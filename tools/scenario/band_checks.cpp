@@ -261,6 +261,45 @@ Status CompareMsgBox(const MessageBoxCheck& check, int count, const tarnivo::Mes
                           Quote(last.text) + " title=" + Quote(last.caption) + " icon=" + box_icon);
 }
 
+// --- the shell ---
+
+Status ReadShellCheck(const Args& args, ShellCheck* check) {
+  const Word* prefix = args.Option("prefix");
+  if (Status count = args.Check(prefix ? 1 : 2, prefix ? 1 : 2, {"prefix", "dir", "show"});
+      !count.ok())
+    return count;
+  check->verb = args.Text(0);
+  check->prefix = prefix != nullptr;
+  check->file = prefix ? prefix->text : args.Text(1);
+  check->directory.reset();
+  check->show.reset();
+  if (const Word* dir = args.Option("dir")) check->directory = dir->text;
+  if (const Word* show = args.Option("show")) {
+    int value = 0;
+    if (!ParseCount(show->text, &value))
+      return args.Error("show takes a show command's number, not " + Quote(show->text));
+    check->show = value;
+  }
+  return Status::Ok();
+}
+
+Status CompareShell(const ShellCheck& check, int count, const tarnivo::ShellSeen& last) {
+  std::string expected =
+      "shell " + check.verb + (check.prefix ? " prefix=" : " ") + Quote(check.file);
+  if (check.directory) expected += " dir=" + Quote(*check.directory);
+  if (check.show) expected += " show=" + std::to_string(*check.show);
+  if (count == 0) return Status::Expected(expected, "no ShellExecuteA");
+  const std::string verb = last.verb.empty() ? "-" : last.verb;
+  const bool file = check.prefix ? last.file.compare(0, check.file.size(), check.file) == 0
+                                 : last.file == check.file;
+  if (verb == check.verb && file && (!check.directory || last.directory == *check.directory) &&
+      (!check.show || last.show == *check.show))
+    return Status::Ok();
+  return Status::Expected(expected, verb + " " + Quote(last.file) +
+                                        " dir=" + Quote(last.directory) +
+                                        " show=" + std::to_string(last.show));
+}
+
 // --- counts, images, the stored count ---
 
 Status ReadCountWord(const Args& args, int* want) {

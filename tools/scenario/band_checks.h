@@ -95,6 +95,21 @@ struct MessageBoxCheck {
 Status ReadMsgBoxCheck(const Args& args, MessageBoxCheck* check);
 Status CompareMsgBox(const MessageBoxCheck& check, int count, const tarnivo::MessageBoxSeen& last);
 
+// --- the shell ---
+
+// `expect shell VERB "FILE" [dir="DIR"] [show=N]` and `expect shell VERB prefix="TEXT" ...`:
+// the verb ("-" for the default one), the file or its beginning, and where given the folder
+// and the show command.
+struct ShellCheck {
+  std::string verb;
+  std::string file;
+  bool prefix = false;
+  std::optional<std::string> directory;
+  std::optional<int> show;
+};
+Status ReadShellCheck(const Args& args, ShellCheck* check);
+Status CompareShell(const ShellCheck& check, int count, const tarnivo::ShellSeen& last);
+
 // --- counts, images, the stored count ---
 
 // The N of `expect beeps N`, `expect msgboxes N`, `expect redraws N` (one plain word), and the

@@ -323,6 +323,12 @@ class Player {
         read = runner_.MessageBoxes(&got, &last);
         break;
       }
+      case ExpectCounter::What::Shells: {
+        name = "shells";
+        tarnivo::ShellSeen last;
+        read = runner_.Shells(&got, &last);
+        break;
+      }
     }
     if (!read.ok()) return read;
     return CompareNumber(name, counter.written, counter.want, got);
@@ -389,6 +395,13 @@ class Player {
     tarnivo::MessageBoxSeen last;
     if (Status read = runner_.MessageBoxes(&count, &last); !read.ok()) return read;
     return CompareMsgBox(box.check, count, last);
+  }
+
+  Status operator()(const ExpectShell& shell) {
+    int count = 0;
+    tarnivo::ShellSeen last;
+    if (Status read = runner_.Shells(&count, &last); !read.ok()) return read;
+    return CompareShell(shell.check, count, last);
   }
 
   Status operator()(const ExpectBandInfo& info) {

@@ -143,6 +143,8 @@ class Runner {
   // --- what the system showed ---
   virtual Status Beeps(int* count) = 0;
   virtual Status MessageBoxes(int* count, tarnivo::MessageBoxSeen* last) = 0;
+  // ShellExecuteA calls since the start of the file, and the last one.
+  virtual Status Shells(int* count, tarnivo::ShellSeen* last) = 0;
   virtual Status Menus(int* shown, std::vector<std::string>* last) = 0;
   virtual Status Redraws(const std::string& what, int* count) = 0;
   // The icon resource ids of the toolbar's image list; nothing when the band has no toolbar.

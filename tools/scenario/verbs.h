@@ -2,8 +2,7 @@
 // one description of the command (a Command), with every check of its words and options and
 // every message about them. What a runner does with a description is play.h's business.
 //
-// The table knows every verb of the format. Those this build does not run yet are known too:
-// they answer "not known to this build yet" on both runners, never "unknown".
+// The table knows every verb of the format.
 #pragma once
 
 #include <cstddef>
@@ -228,7 +227,7 @@ struct ExpectState {
 };
 // `expect beeps N`, `expect redraws N`, `expect msgboxes N`.
 struct ExpectCounter {
-  enum class What { Beeps, Redraws, MessageBoxes };
+  enum class What { Beeps, Redraws, MessageBoxes, Shells };
   What what = What::Beeps;
   int want = 0;
   std::string written;
@@ -287,6 +286,9 @@ struct ExpectDialog {
 struct ExpectFocus {
   std::string control;
 };
+struct ExpectShell {
+  ShellCheck check;
+};
 
 using CommandBody =
     std::variant<RegCommand, ListFileCommand, LangFileCommand, ClockCommand, WaitCommand,
@@ -299,7 +301,7 @@ using CommandBody =
                  ExpectKey, ExpectCount, ExpectListFile, ExpectList, ExpectTag, ExpectState,
                  ExpectCounter, ExpectScrollLock, ExpectTimer, ExpectScript, ExpectObject,
                  ExpectCaption, ExpectMenu, ExpectMsgBox, ExpectBandInfo, ExpectImages, ExpectItems,
-                 ExpectValue, ExpectControlState, ExpectDialog, ExpectFocus>;
+                 ExpectValue, ExpectControlState, ExpectDialog, ExpectFocus, ExpectShell>;
 
 // One line of a scenario, read.
 struct Command {
@@ -317,13 +319,12 @@ struct Command {
   CommandBody body;
 };
 
-// Reads one line's words into `command`. An Error for words the format does not allow, for a
-// word it does not know ("unknown command ...") and for an expectation this build does not
-// run yet ("... is not known to this build yet").
+// Reads one line's words into `command`. An Error for words the format does not allow and for
+// a word it does not know ("unknown command ...").
 Status ReadCommand(std::vector<Word> words, Command* command);
 
-// The timer number (1 to 3) of a toolbar form's watch timer by its name; an Error for
-// SettingsPoll (not known to this build yet) and for other names.
+// The timer number of a timer by its name: 1 to 3 for Timer1 to Timer3, kSettingsPollTimer for
+// SettingsPoll; an Error for other names.
 Status ReadTimerName(const Args& args, const std::string& name, int* timer);
 
 // The list by its name for `list`, `expect list` and `expect tag`: AllowedSites and

@@ -164,4 +164,11 @@ BOOL TrackUnseenMenu(HMENU menu, UINT flags, int x, int y, HWND owner, const Men
   return TRUE;
 }
 
+std::string ShellLine(const ShellSeen& call) {
+  std::string line =
+      "shell " + (call.verb.empty() ? std::string("-") : call.verb) + " " + Reported(call.file);
+  if (!call.parameters.empty()) line += " parameters " + Reported(call.parameters);
+  return line + " dir " + Reported(call.directory) + " show " + std::to_string(call.show);
+}
+
 }  // namespace tarnivo

@@ -32,6 +32,20 @@ int MessageBoxAnswer(UINT type);
 // `message box "TEXT" title "T" type 0x30 -> 1`
 std::string MessageBoxLine(const MessageBoxSeen& box);
 
+// --- the shell ---
+
+// A ShellExecuteA call as the system was asked for it. An empty verb is the default verb.
+struct ShellSeen {
+  std::string verb;
+  std::string file;
+  std::string parameters;
+  std::string directory;
+  int show = 0;
+};
+
+// `shell open "FILE" dir "C:\" show 1` (`-` for the default verb).
+std::string ShellLine(const ShellSeen& call);
+
 // --- pop-up menus ---
 
 // One entry of a menu, as GetMenuItemInfoA tells it.

@@ -33,7 +33,7 @@ KindFacts FactsOf(ControlKind kind) {
     case ControlKind::OwnerDrawButton:
       return {"BUTTON", BS_OWNERDRAW, true};
     case ControlKind::Label:
-      return {"STATIC", SS_LEFT, false};
+      return {"STATIC", SS_LEFT | SS_NOTIFY, false};
     case ControlKind::TextBox:
       return {"EDIT", WS_BORDER | ES_AUTOHSCROLL, true};
     case ControlKind::List:
@@ -250,6 +250,11 @@ void Form::MakeControl(std::size_t index, std::vector<int>& state) {
       TwipsToPixelsX(spec.width, scale), height, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), ModuleInstance(), nullptr);
   if (control.window == nullptr) return;
+  SendMessageA(control.window, WM_SETFONT,
+               reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  if (spec.back_color != kSystemColor) control.back_brush = CreateSolidBrush(spec.back_color);
+  if (spec.on_top)
+    SetWindowPos(control.window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (facts.window_class == nullptr) {
     SetWindowLongPtrA(control.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return;
@@ -328,7 +333,9 @@ void Form::Hide() {
   if (window_ == nullptr) return;
   // The owner is enabled before the form goes, so that the activation can return to it.
   GiveBackOwner();
+  hiding_ = true;
   ShowWindow(window_, SW_HIDE);
+  hiding_ = false;
 }
 
 void Form::Unload() {
@@ -347,6 +354,9 @@ void Form::Unload() {
 
 void Form::Forget() {
   if (window_ != nullptr && IsWindow(window_)) SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+  for (Control& control : controls_) {
+    if (control.back_brush != nullptr) DeleteObject(control.back_brush);
+  }
   window_ = nullptr;
   controls_.clear();
   last_focus_ = nullptr;
@@ -370,7 +380,7 @@ const Form::Control* Form::ControlOfWindow(HWND window) const {
 
 const Form::Control* Form::RoleControl(KeyRole role) const {
   for (const Control& control : controls_) {
-    if (control.spec->role == role) return &control;
+    if (HasRole(control.spec->role, role)) return &control;
   }
   return nullptr;
 }
@@ -671,7 +681,9 @@ void Form::Command(HWND from, int id, int code) {
   switch (control->spec->kind) {
     case ControlKind::Button:
     case ControlKind::OwnerDrawButton:
-      if (code == BN_CLICKED) Guarded([&] { Click(name); });
+      // An owner-drawn button tells the second click of a double click as BN_DOUBLECLICKED:
+      // it is a click all the same, as on a push button.
+      if (code == BN_CLICKED || code == BN_DOUBLECLICKED) Guarded([&] { Click(name); });
       break;
     case ControlKind::ComboBox:
       if (code == CBN_SELCHANGE) Guarded([&] { Click(name); });
@@ -681,6 +693,9 @@ void Form::Command(HWND from, int id, int code) {
       break;
     case ControlKind::TextBox:
       if (code == EN_CHANGE) Guarded([&] { Change(name); });
+      break;
+    case ControlKind::Label:
+      if (code == STN_CLICKED) Guarded([&] { Click(name); });
       break;
     default:
       break;
@@ -760,7 +775,8 @@ LRESULT Form::ControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
   }
 }
 
-bool Form::ChildNotice(UINT msg, WPARAM wParam, LPARAM lParam) {
+bool Form::ChildNotice(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  *result = 0;
   switch (msg) {
     case WM_COMMAND:
       Command(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam));
@@ -769,6 +785,23 @@ bool Form::ChildNotice(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_VSCROLL:
       Scrolled(reinterpret_cast<HWND>(lParam));
       return true;
+    case WM_CTLCOLORSTATIC: {
+      // A label of its own colours.
+      const Control* control = ControlOfWindow(reinterpret_cast<HWND>(lParam));
+      if (control == nullptr) return false;
+      const ControlSpec& spec = *control->spec;
+      if (spec.fore_color == kSystemColor && spec.back_color == kSystemColor) return false;
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      if (spec.fore_color != kSystemColor) SetTextColor(dc, spec.fore_color);
+      if (control->back_brush != nullptr) {
+        SetBkColor(dc, spec.back_color);
+        *result = reinterpret_cast<LRESULT>(control->back_brush);
+      } else {
+        SetBkMode(dc, TRANSPARENT);
+        *result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      return true;
+    }
     default:
       return false;
   }
@@ -783,7 +816,7 @@ LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   }
   Form* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (form == nullptr || form->window_ != hwnd) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  if (form->ChildNotice(msg, wParam, lParam)) return 0;
+  if (LRESULT result = 0; form->ChildNotice(msg, wParam, lParam, &result)) return result;
   switch (msg) {
     case DM_GETDEFID:
       return form->DefaultButtonAnswer();
@@ -806,8 +839,10 @@ LRESULT CALLBACK Form::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 LRESULT CALLBACK Form::ContainerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Form* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   // What the controls of a frame or picture box tell their parent goes to the form.
-  if (form != nullptr && form->window_ != nullptr && form->ChildNotice(msg, wParam, lParam))
-    return 0;
+  LRESULT result = 0;
+  if (form != nullptr && form->window_ != nullptr &&
+      form->ChildNotice(msg, wParam, lParam, &result))
+    return result;
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 

@@ -59,6 +59,9 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
   void Unload();
   // True while a modal show of this form runs.
   bool ShownModally() const { return modal_depth_ > 0; }
+  // True while Hide takes the form off the screen: the deactivation that follows is the
+  // form's own doing, not a click elsewhere.
+  bool Hiding() const { return hiding_; }
 
   // The window of control `name` (null for an unknown name or an unloaded form).
   HWND Item(const std::string& name) const;
@@ -115,7 +118,8 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
     const ControlSpec* spec = nullptr;
     int id = 0;
     HWND window = nullptr;
-    HWND container = nullptr;  // its container's window (the form's, a frame's, a picture box's)
+    HWND container = nullptr;     // its container's window (the form's, a frame's, a picture box's)
+    HBRUSH back_brush = nullptr;  // a label's own background
   };
   class ControlHooks;
   class ControlObject;
@@ -131,9 +135,9 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
   HWND ListWindow(const std::string& name, const ListMessages** messages);
   void Command(HWND from, int id, int code);
   void Scrolled(HWND from);
-  // A control's notice to its parent (WM_COMMAND, WM_HSCROLL, WM_VSCROLL); false for another
-  // message.
-  bool ChildNotice(UINT msg, WPARAM wParam, LPARAM lParam);
+  // A control's notice to its parent (WM_COMMAND, WM_HSCROLL, WM_VSCROLL, a label's
+  // WM_CTLCOLORSTATIC), with the answer; false for another message.
+  bool ChildNotice(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
   LRESULT DefaultButtonAnswer() const;
   void Activated(bool active);
   LRESULT ControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool& Handled);
@@ -149,6 +153,7 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
   HWND last_focus_ = nullptr;  // the control that had the focus when the form was left
   HWND owner_ = nullptr;       // the window a modal show disabled
   int modal_depth_ = 0;
+  bool hiding_ = false;
 };
 
 // A window's text (bytes of the ANSI code page); "" for none.

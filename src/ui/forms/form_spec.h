@@ -25,9 +25,16 @@ enum class ControlKind {
   Slider,           // a trackbar
 };
 
-// The key a button answers besides its own click: Enter (the default button) or Esc (the
-// cancel button). One of each per form at most.
-enum class KeyRole { None, Default, Cancel };
+// The keys a button answers besides its own click: Enter (the default button), Esc (the
+// cancel button), or both. One default and one cancel button per form at most.
+enum class KeyRole { None = 0, Default = 1, Cancel = 2, DefaultAndCancel = 3 };
+
+constexpr bool HasRole(KeyRole role, KeyRole wanted) {
+  return (static_cast<int>(role) & static_cast<int>(wanted)) != 0;
+}
+
+// A colour of a control left as the system draws it.
+inline constexpr std::uint32_t kSystemColor = 0xFFFFFFFFu;
 
 struct ControlSpec {
   const char* name;
@@ -39,6 +46,9 @@ struct ControlSpec {
   const char* caption;           // the text the control starts with
   KeyRole role = KeyRole::None;
   bool visible = true;
+  std::uint32_t fore_color = kSystemColor;  // a label's text colour (COLORREF)
+  std::uint32_t back_color = kSystemColor;  // a label's background colour (COLORREF)
+  bool on_top = false;  // above the controls made before it, whatever its tab order
 };
 
 struct FormSpec {

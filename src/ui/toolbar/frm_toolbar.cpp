@@ -9,7 +9,11 @@
 #include "store/settings.h"
 #include "store/site_list.h"
 #include "store/site_list_file.h"
+#include "ui/dialogs/frm_about.h"
 #include "ui/dialogs/frm_lang.h"
+#include "ui/dialogs/frm_lib.h"
+#include "ui/dialogs/frm_site.h"
+#include "ui/dialogs/frm_slider.h"
 #include "ui/toolbar/scroll_lock.h"
 
 namespace tarnivo {
@@ -114,8 +118,11 @@ void frmToolbar::Load() {
   } catch (...) {
   }
   try {
-    // The lists are filled afresh: a form loaded again on this thread must not add the
-    // file's entries a second time.
+    // The list editors, which show the two lists, come into being; the lists are filled
+    // afresh: a form loaded again on this thread must not add the file's entries a second
+    // time.
+    frmSite::Instance()->Load();
+    frmSiteAX::Instance()->Load();
     if (!SiteListExists(SiteListFile())) SaveSiteLists();
     AllowedSites().Clear();
     BlockedActiveX().Clear();
@@ -316,6 +323,62 @@ void frmToolbar::mnuAX_Click() {
   }
 }
 
+void frmToolbar::mnuNivel_Click() {
+  // Without its band the form opens no dialog and paints nothing.
+  if (!m_Toolbar) return;
+  try {
+    m_Toolbar->ShowForm(frmSlider::Instance());
+  } catch (...) {
+  }
+  try {
+    SetCaption("mnuNivel", Shared().BlockLevel == "1" ? TextLevel2 : TextLevel1);
+  } catch (...) {
+  }
+  try {
+    if (m_Toolbar) m_Toolbar->Redraw();
+  } catch (...) {
+  }
+}
+
+void frmToolbar::mnuLib_Click() {
+  try {
+    host::ObjectPtr document = m_IE ? m_IE->Document() : nullptr;
+    std::string domain;
+    if (!document || !host::GetTextProperty(*document, "domain", &domain) || domain.empty()) return;
+    if (!m_Toolbar) return;
+    // The captions are built from the domain before the dialog shows.
+    frmLib::Instance()->Form_Activate();
+    m_Toolbar->ShowForm(frmLib::Instance());
+  } catch (...) {
+  }
+}
+
+void frmToolbar::ShowListEditor(const host::ObjectPtr& editor) {
+  if (!m_Toolbar) return;
+  try {
+    m_Toolbar->ShowForm(editor);
+  } catch (...) {
+  }
+  // Both lists come back from the file, whichever was edited: temporary entries are gone.
+  try {
+    AllowedSites().Clear();
+    BlockedActiveX().Clear();
+    LoadSiteLists();
+  } catch (...) {
+  }
+}
+
+void frmToolbar::mnuSites_Click() { ShowListEditor(frmSite::Instance()); }
+
+void frmToolbar::mnuAXSite_Click() { ShowListEditor(frmSiteAX::Instance()); }
+
+void frmToolbar::mnuSOBRE_Click() {
+  try {
+    frmAbout::Instance()->Show(true);
+  } catch (...) {
+  }
+}
+
 void frmToolbar::mnuLang_Click() {
   // Without its band the form opens no dialog and paints nothing.
   try {
@@ -373,6 +436,11 @@ void frmToolbar::MenuCommand(UINT id) {
     if (entry.name == "tete") tete_Click();
     if (entry.name == "mnuAX") mnuAX_Click();
     if (entry.name == "mnuLang") mnuLang_Click();
+    if (entry.name == "mnuNivel") mnuNivel_Click();
+    if (entry.name == "mnuLib") mnuLib_Click();
+    if (entry.name == "mnuSites") mnuSites_Click();
+    if (entry.name == "mnuAXSite") mnuAXSite_Click();
+    if (entry.name == "mnuSOBRE") mnuSOBRE_Click();
     return;
   }
 }

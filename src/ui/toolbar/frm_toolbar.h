@@ -73,6 +73,19 @@ class frmToolbar {
   // while checked); the next tick of the settings timer brings ActiveXFlag and Timer3 in line.
   void mnuAX_Click();
 
+  // The level: the level dialog shown modally through the band, then the level entry's
+  // caption from BlockLevel and the toolbar painted again.
+  void mnuNivel_Click();
+  // Allow this site: on a page with a domain, the allow-domain dialog, its captions built
+  // first, shown modally through the band.
+  void mnuLib_Click();
+  // The list editors, shown modally through the band; when one has closed both lists are
+  // read again from the file.
+  void mnuSites_Click();
+  void mnuAXSite_Click();
+  // The about box, shown modally by itself.
+  void mnuSOBRE_Click();
+
   // The language: the chooser shown modally through the band; when it has closed, the menu
   // texts are read again from the language file and the toolbar is painted again.
   void mnuLang_Click();
@@ -134,6 +147,7 @@ class frmToolbar {
   void AddEntry(HMENU menu, const std::string& name, const std::string& caption, bool separator);
   const Entry* Find(const std::string& name) const;
   void SetUpSearchEntries();
+  void ShowListEditor(const host::ObjectPtr& editor);
   // A chosen menu entry's command.
   void MenuCommand(UINT id);
 
