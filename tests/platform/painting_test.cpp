@@ -127,11 +127,12 @@ TEST_F(PaintingTest, InvalidatingReachesTheChildrenUnderTheRectangle) {
     EXPECT_EQ(update.rect.right, c.update.right);
     EXPECT_EQ(update.rect.bottom, c.update.bottom);
   }
-  // Validating a whole side of the region takes it off; the parent's validation reaches the
-  // children.
+  // Validating a part leaves the rest; the parent's validation reaches the children.
   const RECT side{0, 0, 30, 100};
   EXPECT_TRUE(ValidateRect(form_, &side));
-  EXPECT_EQ(UpdateOf(form_).rect.left, 30);
+  EXPECT_EQ(UpdateOf(form_).rect.left, 45);
+  EXPECT_EQ(UpdateOf(form_).rect.top, 20);
+  EXPECT_EQ(UpdateOf(left_).rect.left, 35);
   EXPECT_TRUE(ValidateRect(form_, nullptr));
   for (HWND window : {form_, left_, right_}) EXPECT_FALSE(UpdateOf(window).dirty);
   EXPECT_TRUE(recorder_.Matches({})) << "no message until the window paints";
@@ -147,7 +148,7 @@ TEST_F(PaintingTest, InvalidatingReachesTheChildrenUnderTheRectangle) {
   HWND gone = Make("gone", WS_POPUP, 0, 0, 10, 10, nullptr);
   DestroyWindow(gone);
   EXPECT_FALSE(InvalidateRect(gone, nullptr, TRUE));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
 TEST_F(PaintingTest, AParentThatClipsItsChildrenInvalidatesOnlyItself) {

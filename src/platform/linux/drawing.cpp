@@ -385,7 +385,7 @@ int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
   const HGDIOBJ null_brush = GetStockObject(NULL_BRUSH);
   std::lock_guard<std::mutex> lock(GdiMutex());
   Canvas canvas;
-  if (!backend::internal::CanvasLocked(hDC, &canvas)) return 0;
+  if (!backend::internal::CanvasLocked(hDC, &canvas)) return 1;  // as Wine answers
   COLORREF colour = 0;
   if (!backend::internal::BrushColourLocked(hbr, &colour)) {
     // The null brush paints nothing; a handle that names no brush fails.

@@ -1,5 +1,5 @@
-// Painting of the Linux back end, as Wine paints: the update region of each window (kept as
-// its bounding rectangle), InvalidateRect, ValidateRect, GetUpdateRect, UpdateWindow,
+// Painting of the Linux back end, as Wine paints: the update region of each window (a list
+// of rectangles), InvalidateRect, ValidateRect, GetUpdateRect, UpdateWindow,
 // BeginPaint and EndPaint, WM_PAINT for the message queue, the invalidation of a window that
 // is shown and DefWindowProcA's painting messages; the fonts of the standard controls.
 #include <algorithm>
@@ -16,9 +16,13 @@ namespace {
 
 using backend::internal::UserMutex;
 
+// Rectangles a region of more than this many is merged into.
+constexpr std::size_t kMostRectangles = 64;
+
 struct UpdateState {
   bool dirty = false;
-  RECT update{};  // in client coordinates: the bounding rectangle of the update region
+  std::vector<RECT> region;  // in client coordinates: the update region, as rectangles
+  RECT update{};             // the rectangle that bounds it
   bool erase = false;
 };
 
@@ -42,6 +46,33 @@ RECT Intersect(const RECT& a, const RECT& b) {
 RECT Union(const RECT& a, const RECT& b) {
   return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
               std::max(a.bottom, b.bottom)};
+}
+
+// The parts of `rect` outside `hole`: up to four rectangles.
+void Subtract(const RECT& rect, const RECT& hole, std::vector<RECT>* parts) {
+  const RECT cut = Intersect(rect, hole);
+  if (Empty(cut)) {
+    parts->push_back(rect);
+    return;
+  }
+  if (rect.top < cut.top) parts->push_back(RECT{rect.left, rect.top, rect.right, cut.top});
+  if (cut.bottom < rect.bottom) {
+    parts->push_back(RECT{rect.left, cut.bottom, rect.right, rect.bottom});
+  }
+  if (rect.left < cut.left) parts->push_back(RECT{rect.left, cut.top, cut.left, cut.bottom});
+  if (cut.right < rect.right) parts->push_back(RECT{cut.right, cut.top, rect.right, cut.bottom});
+}
+
+// Sets the bounding rectangle of a region; a region left empty is no longer dirty.
+void Bound(UpdateState* state) {
+  if (state->region.empty()) {
+    *state = UpdateState{};
+    return;
+  }
+  state->dirty = true;
+  state->update = state->region.front();
+  for (const RECT& part : state->region) state->update = Union(state->update, part);
+  if (state->region.size() > kMostRectangles) state->region = {state->update};
 }
 
 RECT Offset(RECT rect, LONG dx, LONG dy) {
@@ -75,9 +106,9 @@ void InvalidateLocked(HWND window, const RECT* rect, bool erase, bool all_childr
   const RECT area = rect != nullptr ? Intersect(*rect, client) : client;
   if (Empty(area)) return;
   UpdateState& state = Table().states[window];
-  state.update = state.dirty ? Union(state.update, area) : area;
-  state.dirty = true;
+  state.region.push_back(area);
   state.erase = state.erase || erase;
+  Bound(&state);
   backend::internal::WindowFacts facts;
   backend::internal::FindWindowLocked(window, &facts);
   if ((facts.style & WS_CLIPCHILDREN) != 0 && !all_children) return;
@@ -96,21 +127,18 @@ void InvalidateLocked(HWND window, const RECT* rect, bool erase, bool all_childr
 }
 
 // Takes a rectangle (all for null) off a window's update region and its children's, unless
-// it clips its children. The region is a rectangle: a part that takes no whole side off it
-// leaves it as it is.
+// it clips its children.
 void ValidateLocked(HWND window, const RECT* rect, bool children) {
   auto found = Table().states.find(window);
   if (found != Table().states.end() && found->second.dirty) {
-    RECT& update = found->second.update;
-    if (rect == nullptr || (rect->left <= update.left && rect->right >= update.right &&
-                            rect->top <= update.top && rect->bottom >= update.bottom)) {
-      found->second = UpdateState{};
-    } else if (rect->left <= update.left && rect->right >= update.right) {
-      if (rect->top <= update.top && rect->bottom > update.top) update.top = rect->bottom;
-      if (rect->bottom >= update.bottom && rect->top < update.bottom) update.bottom = rect->top;
-    } else if (rect->top <= update.top && rect->bottom >= update.bottom) {
-      if (rect->left <= update.left && rect->right > update.left) update.left = rect->right;
-      if (rect->right >= update.right && rect->left < update.right) update.right = rect->left;
+    UpdateState& state = found->second;
+    if (rect == nullptr) {
+      state = UpdateState{};
+    } else {
+      std::vector<RECT> left;
+      for (const RECT& part : state.region) Subtract(part, *rect, &left);
+      state.region = std::move(left);
+      Bound(&state);
     }
   }
   if (!children) return;
@@ -168,9 +196,8 @@ bool SendErase(HWND window) {
   return erased != 0;
 }
 
-// The error of a painting call on a handle that names no window, as Wine sets it.
 BOOL NoSuchWindow() {
-  SetLastError(static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
   return FALSE;
 }
 

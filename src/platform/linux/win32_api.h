@@ -1145,8 +1145,7 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD d
 // --- Painting and drawing: update regions, device contexts that draw, owner-drawn buttons,
 // image lists with pictures ---
 //
-// Each window has an update region, kept as the rectangle that bounds it (GetUpdateRect's
-// answer; ValidateRect of a part that does not take a whole side off it leaves it as it is).
+// Each window has an update region; GetUpdateRect answers the rectangle that bounds it.
 // InvalidateRect adds to it (clipped to the client area; a window that is not visible, or
 // whose parent is not, gets nothing) and, unless the window has WS_CLIPCHILDREN, to the
 // visible child windows under the rectangle, as Wine does; `bErase` asks for WM_ERASEBKGND
