@@ -119,9 +119,8 @@ TEST(DrawingBackend, TextHasAFixedMetric) {
   RECT place{0, 0, 100, 20};
   SetTextColor(canvas.dc(), RGB(255, 0, 0));
   DrawTextA(canvas.dc(), "a b", -1, &place, DT_LEFT);
-  ASSERT_EQ(backend::DeviceContextDrawing(canvas.dc()).size(), 1u);
-  EXPECT_EQ(backend::DeviceContextDrawing(canvas.dc())[0].Line(),
-            "DrawTextA 0,0,100,20 \"a b\" DT_LEFT text=#ff0000 OPAQUE bk=#ffffff");
+  EXPECT_EQ(backend::DeviceContextDrawingLines(canvas.dc()),
+            (Lines{"DrawTextA 0,0,100,20 \"a b\" DT_LEFT text=#ff0000 OPAQUE bk=#ffffff"}));
   // One mark a character that is not blank, inside its cell.
   EXPECT_GT(canvas.Count(RECT{0, 0, kTextCharWidth, kTextLineHeight}, RGB(255, 0, 0)), 0);
   EXPECT_EQ(

@@ -219,6 +219,27 @@ TEST_F(OwnerDrawTest, SpaceBmSetStateAndEnableWindowDrawTheButton) {
             (Draws{{ODA_SELECT, ODS_SELECTED}, {ODA_SELECT, ODS_SELECTED}, {ODA_SELECT, 0}}));
 }
 
+TEST_F(OwnerDrawTest, TheDialogKeyboardTreatsItAsAButtonThatIsNeverTheDefault) {
+  SetFocus(add_);
+  user_input::Pump(form_);
+  recorder_.Clear();
+  auto commands = [this] {
+    std::vector<WPARAM> heard;
+    for (const message_sequence::Message& each : recorder_.Take()) {
+      if (each.window == form_ && each.message == WM_COMMAND) heard.push_back(each.wParam);
+    }
+    return heard;
+  };
+  // Enter goes to the default id, not to the focused button; Space clicks the button.
+  user_input::Key(VK_RETURN);
+  user_input::Pump(form_);
+  EXPECT_EQ(commands(), (std::vector<WPARAM>{MAKEWPARAM(IDOK, BN_CLICKED)}));
+  user_input::Key(VK_SPACE);
+  user_input::Pump(form_);
+  EXPECT_EQ(commands(), (std::vector<WPARAM>{MAKEWPARAM(11, BN_CLICKED)}));
+  EXPECT_EQ(GetWindowLongA(add_, GWL_STYLE) & BS_TYPEMASK, static_cast<LONG>(BS_OWNERDRAW));
+}
+
 TEST_F(OwnerDrawTest, TheFontIsRememberedAndRedrawsWhenAsked) {
   EXPECT_EQ(SendMessageA(add_, WM_GETFONT, 0, 0), 0);
   HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);

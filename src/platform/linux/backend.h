@@ -212,6 +212,7 @@ void ClearWindowDrawing(HWND window = nullptr);
 // What was drawn on a memory device context (CreateCompatibleDC) since it was made or
 // cleared; empty for a handle that names none.
 std::vector<DrawCall> DeviceContextDrawing(HDC dc);
+std::vector<std::string> DeviceContextDrawingLines(HDC dc);
 void ClearDeviceContextDrawing(HDC dc);
 
 // A picture: its width and height and its pixels, row by row from the top.

@@ -447,6 +447,12 @@ std::vector<DrawCall> DeviceContextDrawing(HDC dc) {
   return found != nullptr && found->memory ? found->log : std::vector<DrawCall>{};
 }
 
+std::vector<std::string> DeviceContextDrawingLines(HDC dc) {
+  std::vector<std::string> lines;
+  for (const DrawCall& call : DeviceContextDrawing(dc)) lines.push_back(call.Line());
+  return lines;
+}
+
 void ClearDeviceContextDrawing(HDC dc) {
   std::lock_guard<std::mutex> lock(GdiMutex());
   if (DeviceContext* found = FindDcLocked(dc)) found->log.clear();

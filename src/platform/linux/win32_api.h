@@ -889,8 +889,9 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 //
 // GetDC hands out a device context of the screen (a null window) or of a window's client
 // area; ReleaseDC gives it back. GetDeviceCaps answers the screen's logical pixels per inch,
-// 96 in both directions, as on a screen at its standard scale; other indexes answer 0, and
-// so does a handle that names no device context. Nothing is drawn yet.
+// 96 in both directions, as on a screen at its standard scale, and BITSPIXEL 32; other
+// indexes answer 0, and so does a handle that names no device context. Drawing is described
+// under "Painting and drawing" below.
 
 struct HDC__;
 using HDC = HDC__*;
@@ -1148,34 +1149,45 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD d
 // Each window has an update region; GetUpdateRect answers the rectangle that bounds it.
 // InvalidateRect adds to it (clipped to the client area; a window that is not visible, or
 // whose parent is not, gets nothing) and, unless the window has WS_CLIPCHILDREN, to the
-// visible child windows under the rectangle, as Wine does; `bErase` asks for WM_ERASEBKGND
-// at the next BeginPaint. Showing a window invalidates it and its visible children, with
-// erasing; hiding it validates them. A window with an update region gets WM_PAINT from
-// GetMessageA and PeekMessageA after the posted messages and the input, before the timers,
-// parents before their children, until BeginPaint (or ValidateRect) validates it;
-// UpdateWindow sends WM_PAINT at once to the window and then to each child that needs it.
-// BeginPaint sends WM_ERASEBKGND when erasing was asked for (fErase is TRUE when the answer
-// was 0) and answers the bounding rectangle in rcPaint. DefWindowProcA paints with
-// BeginPaint and EndPaint, erases with the class's background brush (a COLOR_... + 1 value
-// stands for that system colour's brush) and answers WM_CTLCOLORBTN with the button face's
-// brush.
+// visible child windows under the rectangle, which are then erased whatever `bErase` says,
+// as Wine does; `bErase` asks for WM_ERASEBKGND at the next BeginPaint. ValidateRect takes a
+// rectangle off the window and its children. Showing a window invalidates it and its visible
+// children, with erasing, and a top-level window is erased at once (WM_ERASEBKGND before
+// ShowWindow returns); hiding a window validates it and its children. A window with an
+// update region gets WM_PAINT from GetMessageA and PeekMessageA after the posted messages
+// and the input, before the timers, parents before their children, until BeginPaint (or
+// ValidateRect) validates it; UpdateWindow sends WM_PAINT at once to the window and then to
+// each child that needs it. BeginPaint sends WM_ERASEBKGND when erasing was asked for
+// (fErase is TRUE when the answer was 0) and answers the bounding rectangle in rcPaint.
+// DefWindowProcA paints with BeginPaint and EndPaint, erases with the class's background
+// brush (a COLOR_... + 1 value stands for that system colour's brush) and answers
+// WM_CTLCOLOR... with the button face's brush (the window's for edit controls and list
+// boxes). A handle that names no window fails with ERROR_INVALID_WINDOW_HANDLE.
 //
 // Device contexts hold the state Windows gives them (text colour black, background colour
-// white, OPAQUE, the stock objects selected) and draw with it. A window's device context
-// (GetDC, BeginPaint) has no pixels: what is drawn on it is recorded per window, and
-// backend::WindowDrawing reads it back. A memory device context (CreateCompatibleDC) draws
-// into the bitmap selected into it: FillRect, DrawEdge, DrawFrameControl's frames, BitBlt,
-// SetPixel and ImageList_Draw put Wine's pixels there; DrawFocusRect inverts every other
-// pixel of the outline; the glyphs of text (and of caption and scroll buttons) are marks
-// of the text colour, one box inside each character's cell. Every font measures
-// kTextCharWidth x kTextLineHeight pixels a character (below), close to Wine's default GUI
-// font, so that wrapping, centring and ellipses are the same on every run.
+// white, OPAQUE, the stock objects selected; a memory device context a 1 x 1 monochrome
+// bitmap) and draw with it. A window's device context (GetDC, BeginPaint) has no pixels:
+// what is drawn on it is recorded per window, and backend::WindowDrawing reads it back. A
+// memory device context (CreateCompatibleDC) draws into the bitmap selected into it
+// (bitmaps of 1, 24 or 32 bits a pixel): FillRect, DrawEdge (not BF_DIAGONAL), the frames of
+// DrawFrameControl's push, caption and scroll buttons, BitBlt, SetPixel and ImageList_Draw
+// put Wine's pixels there; DrawFocusRect inverts every other pixel of the outline, as Wine;
+// the glyphs of a text (and of caption and scroll buttons) are marks of the text colour, a
+// box inside each character's cell, on the text's background when OPAQUE (a mnemonic's
+// underline is not drawn). Every font measures kTextCharWidth x kTextLineHeight pixels a
+// character (below), Wine's default GUI font's average width and height, so that wrapping,
+// centring and ellipses are the same on every run. DrawTextA knows DT_CENTER, DT_RIGHT,
+// DT_VCENTER and DT_BOTTOM (one line), DT_SINGLELINE, DT_WORDBREAK (a word wider than the
+// rectangle overflows it), DT_END_ELLIPSIS and DT_WORD_ELLIPSIS, DT_NOPREFIX, DT_EXPANDTABS,
+// DT_NOCLIP and DT_CALCRECT; it answers the height of the text, from the rectangle's top.
 //
 // Owner-drawn buttons (BS_OWNERDRAW) send WM_DRAWITEM to their parent, as Wine's do: the
-// whole button (ODA_DRAWENTIRE) on WM_PAINT, WM_PRINTCLIENT, WM_ENABLE and WM_SETTEXT, the
-// pushed state (ODA_SELECT) on BM_SETSTATE, the focus (ODA_FOCUS) on WM_SETFOCUS and
-// WM_KILLFOCUS (which also invalidates the button); WM_CTLCOLORBTN goes to the parent
-// first. The standard controls keep the font WM_SETFONT gives them and answer it to
+// whole button (ODA_DRAWENTIRE) on WM_PAINT, WM_PRINTCLIENT (on the device context given),
+// WM_ENABLE and WM_SETTEXT, the pushed state (ODA_SELECT) on every BM_SETSTATE, the focus
+// (ODA_FOCUS) on WM_SETFOCUS and WM_KILLFOCUS (which also invalidates the button);
+// WM_CTLCOLORBTN goes to the parent first. They answer WM_GETDLGCODE with DLGC_BUTTON only,
+// so the dialog keyboard never makes them the default button. The standard controls keep
+// the font WM_SETFONT gives them (and redraw when its lParam asks) and answer it to
 // WM_GETFONT.
 
 using COLORREF = DWORD;
