@@ -180,6 +180,26 @@ TEST(DrawingBackend, ModuleBitmapsMakeImagesThatDrawTheirPixels) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_DATA_NOT_FOUND));
 }
 
+// Wine draws empty and upside-down rectangles in ways of its own; the back end records them
+// and goes on.
+TEST(DrawingBackend, EmptyAndUpsideDownRectanglesAreRecorded) {
+  drawing::Canvas canvas(10, 10);
+  drawing::Canvas source(4, 4, RGB(255, 0, 0));
+  for (const RECT& c : {RECT{5, 5, 5, 5}, RECT{8, 8, 2, 2}, RECT{2, 8, 8, 2}}) {
+    RECT rect = c;
+    DrawEdge(canvas.dc(), &rect, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+    rect = c;
+    DrawFrameControl(canvas.dc(), &rect, DFC_SCROLL, DFCS_SCROLLDOWN);
+    DrawFocusRect(canvas.dc(), &c);
+    rect = c;
+    DrawTextA(canvas.dc(), "Text", -1, &rect, DT_WORDBREAK);
+    FillRect(canvas.dc(), &c, GetSysColorBrush(COLOR_BTNFACE));
+    BitBlt(canvas.dc(), c.left, c.top, c.right - c.left, c.bottom - c.top, source.dc(), 0, 0,
+           SRCCOPY);
+  }
+  EXPECT_EQ(backend::DeviceContextDrawing(canvas.dc()).size(), 18u) << "each call recorded";
+}
+
 }  // namespace
 
 #endif  // _WIN32

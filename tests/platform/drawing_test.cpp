@@ -261,6 +261,36 @@ TEST(Drawing, DrawFocusRectInvertsEveryOtherPixelOfTheOutline) {
   EXPECT_EQ(canvas.Pixel(5, 5), GetSysColor(COLOR_BTNFACE));
 }
 
+TEST(Drawing, FarAwayPlacesDrawNothingInThePicture) {
+  Canvas canvas(10, 10);
+  Canvas source(4, 4, kRed);
+  const LONG kFar = 0x7FFFFFF0;
+  for (const RECT& c :
+       {RECT{-kFar, -kFar, -kFar + 5, -kFar + 5}, RECT{kFar - 5, kFar - 5, kFar, kFar}}) {
+    SCOPED_TRACE(c.left);
+    RECT rect = c;
+    DrawEdge(canvas.dc(), &rect, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+    rect = c;
+    DrawFrameControl(canvas.dc(), &rect, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+    DrawFocusRect(canvas.dc(), &c);
+    rect = c;
+    DrawTextA(canvas.dc(), "Text", -1, &rect, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    BitBlt(canvas.dc(), c.left, c.top, 5, 5, source.dc(), 0, 0, SRCCOPY);
+    EXPECT_EQ(canvas.Count(RECT{0, 0, 10, 10}, kWhite), 100);
+  }
+  // The outline of a rectangle around the picture is far from it.
+  RECT around{-kFar / 2, -kFar / 2, kFar / 2, kFar / 2};
+  DrawEdge(canvas.dc(), &around, EDGE_SUNKEN, BF_RECT);
+  DrawFocusRect(canvas.dc(), &around);
+  EXPECT_EQ(canvas.Count(RECT{0, 0, 10, 10}, kWhite), 100);
+  EXPECT_EQ(SetPixel(canvas.dc(), kFar, kFar, kRed), kRed) << "as Wine answers";
+  EXPECT_EQ(canvas.Count(RECT{0, 0, 10, 10}, kWhite), 100);
+  // A rectangle that covers the picture fills it all.
+  const RECT all{-kFar, -kFar, kFar, kFar};
+  EXPECT_EQ(FillRect(canvas.dc(), &all, GetSysColorBrush(COLOR_BTNFACE)), 1);
+  EXPECT_EQ(canvas.Count(RECT{0, 0, 10, 10}, GetSysColor(COLOR_BTNFACE)), 100);
+}
+
 // A strip of two 4 x 4 images in three colours, grey (the mask colour) every third pixel.
 HBITMAP Strip() {
   unsigned char pixels[8 * 4 * 4] = {};

@@ -28,6 +28,9 @@ using backend::internal::Raster;
 // The screen's logical pixels per inch, in x and in y, and its colour depth.
 constexpr int kPixelsPerInch = 96;
 constexpr int kScreenBitsPerPixel = 32;
+// The most pixels a bitmap has, and the widest and highest it is.
+constexpr std::int64_t kMostPixels = std::int64_t{1} << 26;
+constexpr int kLongestSide = 1 << 16;
 // A log longer than this loses its older half.
 constexpr std::size_t kLongestLog = 100000;
 constexpr int kLastStockObject = 17;  // DEFAULT_GUI_FONT
@@ -78,6 +81,10 @@ HGDIOBJ NewObjectLocked(Object object) {
   const std::uintptr_t handle = backend::internal::NewUserHandle();
   Table().objects.emplace(handle, std::move(object));
   return reinterpret_cast<HGDIOBJ>(handle);
+}
+
+bool SizeAllowed(std::int64_t width, std::int64_t height) {
+  return width <= kLongestSide && height <= kLongestSide && width * height <= kMostPixels;
 }
 
 Object MakeBrush(COLORREF colour, bool stock, bool null = false) {
@@ -307,6 +314,7 @@ Raster* BitmapRasterLocked(HBITMAP bitmap) {
 }
 
 HBITMAP NewBitmap(int width, int height, const std::vector<COLORREF>& pixels) {
+  if (width <= 0 || height <= 0 || !SizeAllowed(width, height)) return nullptr;
   std::lock_guard<std::mutex> lock(GdiMutex());
   Object bitmap;
   bitmap.kind = Kind::kBitmap;
@@ -579,6 +587,10 @@ HBITMAP WINAPI CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCoun
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  if (!SizeAllowed(nWidth, nHeight)) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   std::lock_guard<std::mutex> lock(GdiMutex());
   EnsureStockLocked();
   if (nWidth == 0 || nHeight == 0) return static_cast<HBITMAP>(Table().default_bitmap);
@@ -618,7 +630,7 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, voi
   }
   const std::int64_t height =
       header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight) : header.biHeight;
-  if (static_cast<std::int64_t>(header.biWidth) * height > (std::int64_t{1} << 26)) return nullptr;
+  if (!SizeAllowed(header.biWidth, height)) return nullptr;
   std::lock_guard<std::mutex> lock(GdiMutex());
   Object bitmap;
   bitmap.kind = Kind::kBitmap;
@@ -688,11 +700,11 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
   if (!backend::internal::CanvasLocked(hdc, &canvas)) return CLR_INVALID;
   DrawCall call;
   call.function = "SetPixel";
-  call.rect = RECT{x, y, x + 1, y + 1};
+  call.rect = RECT{x, y, x == INT32_MAX ? x : x + 1, y == INT32_MAX ? y : y + 1};
   call.colour = color;
   backend::internal::RecordLocked(canvas, call);
-  if (canvas.raster == nullptr) return color;
-  if (!canvas.raster->Inside(x, y)) return CLR_INVALID;
+  // Outside the picture nothing is drawn, and the colour is answered, as Wine does.
+  if (canvas.raster == nullptr || !canvas.raster->Inside(x, y)) return color;
   canvas.raster->Set(x, y, color);
   return canvas.raster->Get(x, y);
 }

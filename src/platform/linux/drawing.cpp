@@ -6,6 +6,7 @@
 // caption or scroll button, a box of the text colour inside each character's cell (see
 // win32_api.h for the text metric).
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -128,14 +129,20 @@ constexpr signed char kOuterFlat[] = {-1,
                                       COLOR_BTNSHADOW};
 
 // A line from (x0, y0) towards (x1, y1), horizontal or vertical, without its last pixel, as
-// LineTo draws it; colour index -1 draws nothing.
+// LineTo draws it (clipped to the picture); colour index -1 draws nothing.
 void Line(Raster* raster, int x0, int y0, int x1, int y1, int colour_index) {
   if (raster == nullptr || colour_index < 0) return;
   const COLORREF colour = GetSysColor(colour_index);
-  const int dx = x1 > x0 ? 1 : (x1 < x0 ? -1 : 0);
-  const int dy = y1 > y0 ? 1 : (y1 < y0 ? -1 : 0);
-  if (dx != 0 && dy != 0) return;
-  for (int x = x0, y = y0; x != x1 || y != y1; x += dx, y += dy) raster->Set(x, y, colour);
+  // The pixels covered, as a rectangle one pixel wide or high.
+  RECT covered{};
+  if (y0 == y1 && x0 != x1) {
+    covered = x1 > x0 ? RECT{x0, y0, x1, y0 + 1} : RECT{x1 + 1, y0, x0 + 1, y0 + 1};
+  } else if (x0 == x1 && y0 != y1) {
+    covered = y1 > y0 ? RECT{x0, y0, x0 + 1, y1} : RECT{x0, y1 + 1, x0 + 1, y0 + 1};
+  } else {
+    return;
+  }
+  FillPixels(raster, covered, colour);
 }
 
 // DrawEdge without BF_DIAGONAL, as Wine draws it. Answers what DrawEdge answers.
@@ -248,6 +255,14 @@ void GlyphMark(Raster* raster, const RECT& rc, UINT state) {
   } else {
     FillPixels(raster, box, GetSysColor(COLOR_BTNTEXT));
   }
+}
+
+// Whether a rectangle lies near enough to any picture to be drawn: coordinates far outside
+// are recorded, not drawn, so that no arithmetic on them overflows.
+constexpr LONG kFarthest = 1 << 24;
+bool Near(LONG value) { return value > -kFarthest && value < kFarthest; }
+bool Near(const RECT& rect) {
+  return Near(rect.left) && Near(rect.top) && Near(rect.right) && Near(rect.bottom);
 }
 
 RECT Intersect(const RECT& a, const RECT& b) {
@@ -411,6 +426,7 @@ BOOL WINAPI DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT grfFlags) {
   call.edge = edge;
   call.flags = grfFlags;
   backend::internal::RecordLocked(canvas, call);
+  if (!Near(*qrc)) return TRUE;
   if ((grfFlags & BF_DIAGONAL) != 0) {
     // Diagonal edges are recorded, not drawn.
     const UINT type = edge & (BDR_INNER | BDR_OUTER);
@@ -433,6 +449,7 @@ BOOL WINAPI DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState) {
   call.edge = uType;
   call.flags = uState;
   backend::internal::RecordLocked(canvas, call);
+  if (!Near(*lprc)) return TRUE;
   switch (uType) {
     case DFC_BUTTON:
       if ((uState & 0xFF) != DFCS_BUTTONPUSH) return TRUE;  // check boxes and radios: recorded
@@ -475,6 +492,7 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT fo
     return kTextLineHeight;
   }
   const RECT given = *lprc;
+  if (!Near(given)) return 0;
   const std::vector<std::string> lines =
       LayOut(Shown(text, format), format, given.right - given.left);
   const int height = static_cast<int>(lines.size()) * kTextLineHeight;
@@ -529,21 +547,33 @@ BOOL WINAPI DrawFocusRect(HDC hDC, const RECT* lprc) {
   backend::internal::RecordLocked(canvas, call);
   if (canvas.raster == nullptr) return TRUE;
   // The outline clockwise from the top-left corner; every other pixel, from the second, is
-  // inverted.
-  const RECT r = *lprc;
-  if (r.right <= r.left || r.bottom <= r.top) return TRUE;
-  std::vector<POINT> path;
-  for (int x = r.left; x < r.right; ++x) path.push_back(POINT{x, r.top});
-  for (int y = r.top + 1; y < r.bottom; ++y) path.push_back(POINT{r.right - 1, y});
-  if (r.bottom - 1 > r.top) {
-    for (int x = r.right - 2; x >= r.left; --x) path.push_back(POINT{x, r.bottom - 1});
+  // inverted. Each pixel's place along the outline tells whether it is one of them.
+  const std::int64_t left = lprc->left;
+  const std::int64_t top = lprc->top;
+  const std::int64_t right = lprc->right;
+  const std::int64_t bottom = lprc->bottom;
+  const std::int64_t width = right - left;
+  const std::int64_t height = bottom - top;
+  if (width <= 0 || height <= 0) return TRUE;
+  Raster* raster = canvas.raster;
+  auto invert = [raster](std::int64_t x, std::int64_t y, std::int64_t place) {
+    if (place % 2 == 0 || x < 0 || y < 0 || x >= raster->width || y >= raster->height) return;
+    const COLORREF was = raster->Get(static_cast<int>(x), static_cast<int>(y));
+    raster->Set(static_cast<int>(x), static_cast<int>(y), ~was & 0xFFFFFFu);
+  };
+  const std::int64_t from_x = std::max<std::int64_t>(left, 0);
+  const std::int64_t to_x = std::min<std::int64_t>(right, raster->width);
+  const std::int64_t from_y = std::max<std::int64_t>(top + 1, 0);
+  const std::int64_t to_y = std::min<std::int64_t>(bottom, raster->height);
+  for (std::int64_t x = from_x; x < to_x; ++x) {
+    invert(x, top, x - left);
+    if (height > 1 && x < right - 1) invert(x, bottom - 1, width + height - 2 + (right - 1 - x));
   }
-  if (r.right - 1 > r.left) {
-    for (int y = r.bottom - 2; y > r.top; --y) path.push_back(POINT{r.left, y});
-  }
-  for (std::size_t i = 1; i < path.size(); i += 2) {
-    const COLORREF was = canvas.raster->Get(path[i].x, path[i].y);
-    if (was != CLR_INVALID) canvas.raster->Set(path[i].x, path[i].y, ~was & 0xFFFFFFu);
+  for (std::int64_t y = from_y; y < to_y; ++y) {
+    invert(right - 1, y, width - 1 + (y - top));
+    if (width > 1 && y < bottom - 1) {
+      invert(left, y, 2 * width + height - 3 + (bottom - 1 - y));
+    }
   }
   return TRUE;
 }
@@ -557,35 +587,51 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
   if (needs_source && !backend::internal::CanvasLocked(hdcSrc, &source)) return FALSE;
   DrawCall call;
   call.function = "BitBlt";
-  call.rect = RECT{x, y, x + cx, y + cy};
+  call.rect = RECT{
+      x, y, static_cast<LONG>(std::min<std::int64_t>(static_cast<std::int64_t>(x) + cx, INT32_MAX)),
+      static_cast<LONG>(std::min<std::int64_t>(static_cast<std::int64_t>(y) + cy, INT32_MAX))};
   call.flags = rop;
   call.source = needs_source ? hdcSrc : nullptr;
   call.source_origin = POINT{x1, y1};
   backend::internal::RecordLocked(target, call);
   if (target.raster == nullptr || (needs_source && source.raster == nullptr)) return TRUE;
-  // Read first, then write: source and target may be the same bitmap.
-  std::vector<COLORREF> pixels(static_cast<std::size_t>(std::max(cx, 0)) * std::max(cy, 0),
-                               CLR_INVALID);
-  for (int row = 0; row < cy; ++row) {
-    for (int column = 0; column < cx; ++column) {
-      const std::size_t at = static_cast<std::size_t>(row) * cx + column;
+  // Only the part inside the target picture is drawn: read it first, then write it, as source
+  // and target may be the same picture.
+  const int left = std::max(x, 0);
+  const int top = std::max(y, 0);
+  const int right = static_cast<int>(
+      std::min<std::int64_t>(static_cast<std::int64_t>(x) + std::max(cx, 0), target.raster->width));
+  const int bottom = static_cast<int>(std::min<std::int64_t>(
+      static_cast<std::int64_t>(y) + std::max(cy, 0), target.raster->height));
+  if (right <= left || bottom <= top) return TRUE;
+  const int columns = right - left;
+  std::vector<COLORREF> pixels(static_cast<std::size_t>(columns) * (bottom - top), CLR_INVALID);
+  for (int row = top; row < bottom; ++row) {
+    for (int column = left; column < right; ++column) {
+      COLORREF& pixel = pixels[static_cast<std::size_t>(row - top) * columns + (column - left)];
       if (!needs_source) {
-        pixels[at] = rop == BLACKNESS ? RGB(0, 0, 0) : RGB(255, 255, 255);
+        pixel = rop == BLACKNESS ? RGB(0, 0, 0) : RGB(255, 255, 255);
         continue;
       }
-      pixels[at] = source.raster->Get(x1 + column, y1 + row);
+      const std::int64_t from_x = static_cast<std::int64_t>(x1) + column - x;
+      const std::int64_t from_y = static_cast<std::int64_t>(y1) + row - y;
+      if (from_x < 0 || from_y < 0 || from_x >= source.raster->width ||
+          from_y >= source.raster->height) {
+        continue;
+      }
+      pixel = source.raster->Get(static_cast<int>(from_x), static_cast<int>(from_y));
     }
   }
-  for (int row = 0; row < cy; ++row) {
-    for (int column = 0; column < cx; ++column) {
-      const COLORREF from = pixels[static_cast<std::size_t>(row) * cx + column];
-      const COLORREF to = target.raster->Get(x + column, y + row);
-      if (from == CLR_INVALID || to == CLR_INVALID) continue;
+  for (int row = top; row < bottom; ++row) {
+    for (int column = left; column < right; ++column) {
+      const COLORREF from = pixels[static_cast<std::size_t>(row - top) * columns + (column - left)];
+      if (from == CLR_INVALID) continue;
+      const COLORREF to = target.raster->Get(column, row);
       COLORREF result = from;
       if (rop == SRCAND) result = from & to;
       if (rop == SRCPAINT) result = from | to;
       if (rop == SRCINVERT) result = (from ^ to) & 0xFFFFFFu;
-      target.raster->Set(x + column, y + row, result);
+      target.raster->Set(column, row, result);
     }
   }
   return TRUE;

@@ -216,6 +216,7 @@ int AddImages(HIMAGELIST himl, int width, int height, const std::vector<COLORREF
   if (list == nullptr) return -1;
   const int first = static_cast<int>(list->images.size());
   const bool masked = (list->flags & ILC_MASK) != 0;
+  if (static_cast<std::int64_t>(list->cx) * list->cy > (std::int64_t{1} << 24)) return -1;
   for (int k = 0; k < width / list->cx; ++k) {
     Image image;
     for (int y = 0; y < list->cy; ++y) {
@@ -333,17 +334,20 @@ BOOL WINAPI ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, i
   }
   const int width = dx > 0 ? std::min(dx, cx) : cx;
   const int height = dy > 0 ? std::min(dy, cy) : cy;
+  // A place far outside any picture is recorded, not drawn.
+  constexpr int kFarthest = 1 << 24;
+  const bool near = x > -kFarthest && x < kFarthest && y > -kFarthest && y < kFarthest;
   std::lock_guard<std::mutex> lock(backend::internal::GdiMutex());
   backend::internal::Canvas canvas;
   if (!backend::internal::CanvasLocked(hdcDst, &canvas)) return FALSE;
   backend::DrawCall call;
   call.function = "ImageList_Draw";
-  call.rect = RECT{x, y, x + width, y + height};
+  call.rect = near ? RECT{x, y, x + width, y + height} : RECT{x, y, x, y};
   call.flags = fStyle;
   call.list = himl;
   call.image = i;
   backend::internal::RecordLocked(canvas, call);
-  if (canvas.raster == nullptr || image.pixels.empty()) return TRUE;
+  if (canvas.raster == nullptr || image.pixels.empty() || !near) return TRUE;
   // The list's background colour is CLR_NONE: masked pixels stay as they are unless a colour
   // is given.
   const COLORREF background = rgbBk == CLR_DEFAULT ? CLR_NONE : rgbBk;
