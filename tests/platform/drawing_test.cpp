@@ -184,6 +184,15 @@ TEST(Drawing, DrawFrameControlDrawsAButtonFrameAndAGlyphInside) {
   // Each glyph has pixels of the button text's colour inside the face.
   EXPECT_GT(canvas.Count(RECT{4, 4, 16, 14}, GetSysColor(COLOR_BTNTEXT)), 0) << picture;
   EXPECT_GT(canvas.Count(RECT{22, 4, 34, 14}, GetSysColor(COLOR_BTNTEXT)), 0) << picture;
+
+  // Inactive: the glyph is in the shadow's colour, embossed.
+  canvas.Fill(kWhite);
+  RECT inactive{2, 2, 18, 16};
+  EXPECT_TRUE(
+      DrawFrameControl(canvas.dc(), &inactive, DFC_CAPTION, DFCS_CAPTIONCLOSE | DFCS_INACTIVE));
+  EXPECT_EQ(canvas.Count(RECT{4, 4, 16, 14}, GetSysColor(COLOR_BTNTEXT)), 0);
+  EXPECT_GT(canvas.Count(RECT{4, 4, 16, 14}, GetSysColor(COLOR_BTNSHADOW)), 0);
+  EXPECT_GT(canvas.Count(RECT{4, 4, 16, 14}, GetSysColor(COLOR_BTNHIGHLIGHT)), 0);
 }
 
 TEST(Drawing, DrawTextMeasuresWrapsAndPlacesText) {
@@ -210,6 +219,13 @@ TEST(Drawing, DrawTextMeasuresWrapsAndPlacesText) {
     EXPECT_EQ(rect.top, 5);
     EXPECT_EQ(rect.bottom, 5 + (c.text[0] == '\0' ? 0 : c.height));
   }
+  // A word wider than the rectangle is cut with an ellipsis to fit.
+  RECT cut{0, 0, 40, 0};
+  EXPECT_EQ(DrawTextA(canvas.dc(), "Removeeverything", -1, &cut,
+                      DT_CALCRECT | DT_WORDBREAK | DT_WORD_ELLIPSIS),
+            13);
+  EXPECT_LE(cut.right, 40);
+  EXPECT_GT(cut.right, 20);
   EXPECT_EQ(canvas.Count(RECT{0, 0, 40, 30}, kWhite), 40 * 30) << "measuring draws nothing";
   EXPECT_EQ(DrawTextA(canvas.dc(), nullptr, 0, nullptr, 0), 0);
 

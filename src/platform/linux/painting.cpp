@@ -206,6 +206,12 @@ BOOL NoSuchWindow() {
 namespace backend::internal {
 
 HWND WindowToPaintLocked(std::thread::id thread, HWND filter) {
+  // Most of the time nothing needs painting: no need to walk the windows.
+  const auto& states = Table().states;
+  if (std::none_of(states.begin(), states.end(),
+                   [](const auto& entry) { return entry.second.dirty; })) {
+    return nullptr;
+  }
   HWND found = nullptr;
   for (HWND top : TopLevelWindowsLocked()) {
     found = FirstToPaintLocked(top, thread);
