@@ -148,15 +148,15 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_PAINT:
     case WM_PRINTCLIENT: {
+      // Either message draws on the device context it brings, or else paints.
       PAINTSTRUCT paint{};
-      HDC dc =
-          message == WM_PRINTCLIENT ? reinterpret_cast<HDC>(wParam) : BeginPaint(window, &paint);
+      HDC dc = wParam != 0 ? reinterpret_cast<HDC>(wParam) : BeginPaint(window, &paint);
       if (type == BS_OWNERDRAW) {
         const int mode = SetBkMode(dc, OPAQUE);
         OwnerDraw(window, dc, ODA_DRAWENTIRE);
         SetBkMode(dc, mode);
       }
-      if (message == WM_PAINT) EndPaint(window, &paint);
+      if (wParam == 0) EndPaint(window, &paint);
       return 0;
     }
     case WM_ERASEBKGND:
