@@ -144,8 +144,8 @@ bool ClickToolbarArrow(HWND toolbar, int commandId);
 // The icon resources of the process's module, which LoadIconA finds with the module handle
 // GetModuleHandleA(nullptr) answers. The module holds none until this is called.
 void SetModuleIcons(std::vector<int> ids);
-// The icon resource (or system icon) id of each image of the list, in order; empty for a
-// handle that names no image list.
+// The icon resource (or system icon) id of each image of the list, in order (0 for an image
+// cut from a bitmap); empty for a handle that names no image list.
 std::vector<int> ImageListIconIds(HIMAGELIST list);
 
 // The user's answer to each pop-up menu TrackPopupMenu shows: the command id of the item
@@ -170,5 +170,60 @@ MessageBoxShown LastMessageBox();
 // Forgets the menus and message boxes shown so far (counts back to 0). The chooser and the
 // module's icons stay.
 void ResetShown();
+
+}  // namespace backend
+
+// --- What was drawn: device contexts that record, and the module's bitmaps ---
+
+#include <map>
+
+namespace backend {
+
+// One drawing call as a device context got it. The fields a function does not use stay 0.
+struct DrawCall {
+  std::string function;       // "FillRect", "DrawEdge", "DrawFrameControl", "DrawTextA",
+                              // "DrawFocusRect", "BitBlt", "SetPixel", "ImageList_Draw"
+  RECT rect{};                // where it drew (DrawTextA: the rectangle it was given; BitBlt,
+                              // ImageList_Draw: the destination; SetPixel: the pixel)
+  UINT edge = 0;              // DrawEdge's edge, DrawFrameControl's type
+  UINT flags = 0;             // DrawEdge's and DrawTextA's flags, DrawFrameControl's state,
+                              // BitBlt's raster operation, ImageList_Draw's style
+  std::string text;           // DrawTextA's text (as given, "&" and all)
+  COLORREF colour = 0;        // FillRect: the brush's colour; SetPixel: the colour
+  COLORREF text_colour = 0;   // the device context's, when the call was made
+  COLORREF background = 0;    // the device context's background colour
+  int background_mode = 0;    // OPAQUE or TRANSPARENT
+  HDC source = nullptr;       // BitBlt's source
+  POINT source_origin{};      // BitBlt's source point
+  HIMAGELIST list = nullptr;  // ImageList_Draw's list
+  int image = 0;              // and image
+
+  // The call as one line, e.g. `DrawTextA 0,0,80,24 "OK" DT_CENTER|DT_VCENTER|DT_SINGLELINE
+  // text=#000000 TRANSPARENT` or `FillRect 0,0,80,24 #f5f5f5`.
+  std::string Line() const;
+};
+
+// What was drawn on `window`'s device contexts (GetDC, BeginPaint; a null window: the
+// screen's) since the window was made or the drawing was last cleared, in order.
+std::vector<DrawCall> WindowDrawing(HWND window);
+std::vector<std::string> WindowDrawingLines(HWND window);
+// Forgets what was drawn on `window`, or on every window for null.
+void ClearWindowDrawing(HWND window = nullptr);
+// What was drawn on a memory device context (CreateCompatibleDC) since it was made or
+// cleared; empty for a handle that names none.
+std::vector<DrawCall> DeviceContextDrawing(HDC dc);
+std::vector<std::string> DeviceContextDrawingLines(HDC dc);
+void ClearDeviceContextDrawing(HDC dc);
+
+// A picture: its width and height and its pixels, row by row from the top.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<COLORREF> pixels;
+};
+// The bitmap resources of the process's module, by id, which LoadBitmapA and LoadImageA
+// find with the module handle GetModuleHandleA(nullptr). The module holds none until this is
+// called.
+void SetModuleBitmaps(std::map<int, Picture> bitmaps);
 
 }  // namespace backend

@@ -21,6 +21,7 @@
 
 #include "platform/linux/backend.h"
 #include "platform/linux/backend_internal.h"
+#include "platform/linux/drawing_internal.h"
 #include "platform/linux/win32_api.h"
 
 namespace {
@@ -293,6 +294,10 @@ void ButtonUp(HWND window) {
 }
 
 LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT font_answer = 0;
+  if (backend::internal::ControlFontMessage(window, message, wParam, lParam, &font_answer)) {
+    return font_answer;
+  }
   switch (message) {
     case WM_NCCREATE: {
       const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/linux/backend_internal.h"
+#include "platform/linux/drawing_internal.h"
 #include "platform/linux/win32_api.h"
 
 namespace {
@@ -139,6 +140,10 @@ LRESULT CopyOut(const std::string& text, WPARAM size, LPARAM out) {
 }
 
 LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT font_answer = 0;
+  if (backend::internal::ControlFontMessage(window, message, wParam, lParam, &font_answer)) {
+    return font_answer;
+  }
   switch (message) {
     case WM_NCCREATE: {
       const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);

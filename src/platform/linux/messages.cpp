@@ -4,9 +4,10 @@
 // user's keys and mouse buttons). Timers belong to a thread too (a window's timers to the
 // window's thread). A timer is due when the virtual clock reaches its due time; reading the
 // queue then finds one WM_TIMER for it however many intervals have passed, after every
-// posted message, the WM_QUIT and the input, in that order, as Windows reads them. Taking
-// that WM_TIMER out of the queue sets the timer's next due time to now + its interval.
-// Taking an input message out moves its key in GetKeyState's state.
+// posted message, the WM_QUIT, the input and the WM_PAINT of a window that needs painting
+// (painting.cpp), in that order, as Wine reads them. Taking that WM_TIMER out of the queue
+// sets the timer's next due time to now + its interval. Taking an input message out moves
+// its key in GetKeyState's state.
 //
 // GetMessageA that finds nothing calls the thread's input wait (backend::SetInputWait)
 // before it lets time pass.
@@ -23,6 +24,7 @@
 
 #include "platform/linux/backend.h"
 #include "platform/linux/backend_internal.h"
+#include "platform/linux/drawing_internal.h"
 #include "platform/linux/win32_api.h"
 
 namespace {
@@ -194,6 +196,14 @@ Take TakeMessageLocked(MSG* out, HWND filter, UINT low, UINT high, bool remove, 
     }
     return Take::kMessage;
   }
+  // A window to paint, before the timers; it stays until it is validated.
+  if (InRange(WM_PAINT, low, high) && filter != reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1))) {
+    HWND window = backend::internal::WindowToPaintLocked(std::this_thread::get_id(), filter);
+    if (window != nullptr) {
+      *out = MakeMessageLocked(window, WM_PAINT, 0, 0);
+      return Take::kMessage;
+    }
+  }
   const std::uint64_t now = ClockNow();
   if (Timer* timer = FirstTimerLocked(filter, low, high, now)) {
     *out = MakeMessageLocked(timer->window, WM_TIMER, timer->id,
@@ -298,6 +308,7 @@ void EnsureThreadCleanup() {
 }
 
 void ForgetWindowMessagesLocked(HWND window) {
+  ForgetWindowPaintLocked(window);
   auto& timers = Table().timers;
   timers.erase(std::remove_if(timers.begin(), timers.end(),
                               [window](const Timer& timer) { return timer.window == window; }),

@@ -3,6 +3,7 @@
 // answers the window under it) unless it has SS_NOTIFY, and then a press of the left button
 // on it tells the parent (STN_CLICKED). Nothing is drawn.
 #include "platform/linux/backend_internal.h"
+#include "platform/linux/drawing_internal.h"
 #include "platform/linux/win32_api.h"
 
 namespace {
@@ -10,6 +11,10 @@ namespace {
 bool Notifies(HWND window) { return (GetWindowLongPtrA(window, GWL_STYLE) & SS_NOTIFY) != 0; }
 
 LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT font_answer = 0;
+  if (backend::internal::ControlFontMessage(window, message, wParam, lParam, &font_answer)) {
+    return font_answer;
+  }
   switch (message) {
     case WM_GETDLGCODE:
       return DLGC_STATIC;

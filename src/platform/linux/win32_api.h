@@ -889,8 +889,9 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 //
 // GetDC hands out a device context of the screen (a null window) or of a window's client
 // area; ReleaseDC gives it back. GetDeviceCaps answers the screen's logical pixels per inch,
-// 96 in both directions, as on a screen at its standard scale; other indexes answer 0, and
-// so does a handle that names no device context. Nothing is drawn yet.
+// 96 in both directions, as on a screen at its standard scale, and BITSPIXEL 32; other
+// indexes answer 0, and so does a handle that names no device context. Drawing is described
+// under "Painting and drawing" below.
 
 struct HDC__;
 using HDC = HDC__*;
@@ -1139,5 +1140,374 @@ extern "C" {
 
 // The window rectangle for a client rectangle: the same, as windows here have no frame.
 BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle);
+
+}  // extern "C"
+
+// --- Painting and drawing: update regions, device contexts that draw, owner-drawn buttons,
+// image lists with pictures ---
+//
+// Each window has an update region; GetUpdateRect answers the rectangle that bounds it.
+// InvalidateRect adds to it (clipped to the client area; a window that is not visible, or
+// whose parent is not, gets nothing) and, unless the window has WS_CLIPCHILDREN, to the
+// visible child windows under the rectangle, which are then erased whatever `bErase` says,
+// as Wine does; `bErase` asks for WM_ERASEBKGND at the next BeginPaint. ValidateRect takes a
+// rectangle off the window and its children. Showing a window invalidates it and its visible
+// children, with erasing, and a top-level window is erased at once (WM_ERASEBKGND before
+// ShowWindow returns); hiding a window validates it and its children. A window with an
+// update region gets WM_PAINT from GetMessageA and PeekMessageA after the posted messages
+// and the input, before the timers, parents before their children, until BeginPaint (or
+// ValidateRect) validates it; UpdateWindow sends WM_PAINT at once to the window and then to
+// each child that needs it. BeginPaint sends WM_ERASEBKGND when erasing was asked for
+// (fErase is TRUE when the answer was 0) and answers the bounding rectangle in rcPaint.
+// DefWindowProcA paints with BeginPaint and EndPaint, erases with the class's background
+// brush (a COLOR_... + 1 value stands for that system colour's brush) and answers
+// WM_CTLCOLOR... with the button face's brush (the window's for edit controls and list
+// boxes). A handle that names no window fails with ERROR_INVALID_WINDOW_HANDLE.
+//
+// Device contexts hold the state Windows gives them (text colour black, background colour
+// white, OPAQUE, the stock objects selected; a memory device context a 1 x 1 monochrome
+// bitmap) and draw with it. A window's device context (GetDC, BeginPaint) has no pixels:
+// what is drawn on it is recorded per window, and backend::WindowDrawing reads it back. A
+// memory device context (CreateCompatibleDC) draws into the bitmap selected into it
+// (bitmaps of 1, 24 or 32 bits a pixel): FillRect, DrawEdge (not BF_DIAGONAL), the frames of
+// DrawFrameControl's push, caption and scroll buttons, BitBlt, SetPixel and ImageList_Draw
+// put Wine's pixels there; DrawFocusRect inverts every other pixel of the outline, as Wine;
+// the glyphs of a text (and of caption and scroll buttons) are marks of the text colour, a
+// box inside each character's cell, on the text's background when OPAQUE (a mnemonic's
+// underline is not drawn). Every font measures kTextCharWidth x kTextLineHeight pixels a
+// character (below), Wine's default GUI font's average width and height, so that wrapping,
+// centring and ellipses are the same on every run. DrawTextA knows DT_CENTER, DT_RIGHT,
+// DT_VCENTER and DT_BOTTOM (one line), DT_SINGLELINE, DT_WORDBREAK (a word wider than the
+// rectangle overflows it), DT_END_ELLIPSIS and DT_WORD_ELLIPSIS, DT_NOPREFIX, DT_EXPANDTABS,
+// DT_NOCLIP and DT_CALCRECT; it answers the height of the text, from the rectangle's top.
+//
+// Owner-drawn buttons (BS_OWNERDRAW) send WM_DRAWITEM to their parent, as Wine's do: the
+// whole button (ODA_DRAWENTIRE) on WM_PAINT, WM_PRINTCLIENT (on the device context given),
+// WM_ENABLE and WM_SETTEXT, the pushed state (ODA_SELECT) on every BM_SETSTATE, the focus
+// (ODA_FOCUS) on WM_SETFOCUS and WM_KILLFOCUS (which also invalidates the button);
+// WM_CTLCOLORBTN goes to the parent first. They answer WM_GETDLGCODE with DLGC_BUTTON only,
+// so the dialog keyboard never makes them the default button. The standard controls keep
+// the font WM_SETFONT gives them (and redraw when its lParam asks) and answer it to
+// WM_GETFONT.
+
+using COLORREF = DWORD;
+using HGDIOBJ = void*;
+struct HFONT__;
+using HFONT = HFONT__*;
+struct HBITMAP__;
+using HBITMAP = HBITMAP__*;
+struct HPEN__;
+using HPEN = HPEN__*;
+
+#define RGB(r, g, b)                                                                              \
+  (static_cast<COLORREF>(static_cast<BYTE>(r) | (static_cast<DWORD>(static_cast<BYTE>(g)) << 8) | \
+                         (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
+#define GetRValue(c) (static_cast<BYTE>(c))
+#define GetGValue(c) (static_cast<BYTE>(static_cast<WORD>(c) >> 8))
+#define GetBValue(c) (static_cast<BYTE>((c) >> 16))
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
+constexpr COLORREF CLR_NONE = 0xFFFFFFFFu;
+constexpr COLORREF CLR_DEFAULT = 0xFF000000u;
+
+// The Linux back end's text metric: every character of every font.
+constexpr int kTextCharWidth = 6;
+constexpr int kTextLineHeight = 13;
+
+struct PAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;
+  BOOL fRestore;
+  BOOL fIncUpdate;
+  BYTE rgbReserved[32];
+};
+using LPPAINTSTRUCT = PAINTSTRUCT*;
+
+struct DRAWITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemAction;
+  UINT itemState;
+  HWND hwndItem;
+  HDC hDC;
+  RECT rcItem;
+  ULONG_PTR itemData;
+};
+using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
+
+struct RGBQUAD {
+  BYTE rgbBlue;
+  BYTE rgbGreen;
+  BYTE rgbRed;
+  BYTE rgbReserved;
+};
+
+struct BITMAPINFOHEADER {
+  DWORD biSize;
+  LONG biWidth;
+  LONG biHeight;
+  WORD biPlanes;
+  WORD biBitCount;
+  DWORD biCompression;
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+};
+
+struct BITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[1];
+};
+
+struct BITMAP {
+  LONG bmType;
+  LONG bmWidth;
+  LONG bmHeight;
+  LONG bmWidthBytes;
+  WORD bmPlanes;
+  WORD bmBitsPixel;
+  LPVOID bmBits;
+};
+
+// Messages.
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_ERASEBKGND = 0x0014;
+constexpr UINT WM_DRAWITEM = 0x002B;
+constexpr UINT WM_SETFONT = 0x0030;
+constexpr UINT WM_GETFONT = 0x0031;
+constexpr UINT WM_NCPAINT = 0x0085;
+constexpr UINT WM_CTLCOLORBTN = 0x0135;
+constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
+constexpr UINT WM_PRINTCLIENT = 0x0318;
+constexpr LPARAM PRF_CLIENT = 0x4;
+
+// System colours.
+constexpr int COLOR_SCROLLBAR = 0;
+constexpr int COLOR_BACKGROUND = 1;
+constexpr int COLOR_ACTIVECAPTION = 2;
+constexpr int COLOR_INACTIVECAPTION = 3;
+constexpr int COLOR_MENU = 4;
+constexpr int COLOR_WINDOW = 5;
+constexpr int COLOR_WINDOWFRAME = 6;
+constexpr int COLOR_MENUTEXT = 7;
+constexpr int COLOR_WINDOWTEXT = 8;
+constexpr int COLOR_CAPTIONTEXT = 9;
+constexpr int COLOR_ACTIVEBORDER = 10;
+constexpr int COLOR_INACTIVEBORDER = 11;
+constexpr int COLOR_APPWORKSPACE = 12;
+constexpr int COLOR_HIGHLIGHT = 13;
+constexpr int COLOR_HIGHLIGHTTEXT = 14;
+constexpr int COLOR_BTNSHADOW = 16;
+constexpr int COLOR_GRAYTEXT = 17;
+constexpr int COLOR_BTNTEXT = 18;
+constexpr int COLOR_INACTIVECAPTIONTEXT = 19;
+constexpr int COLOR_BTNHIGHLIGHT = 20;
+constexpr int COLOR_3DDKSHADOW = 21;
+constexpr int COLOR_3DLIGHT = 22;
+constexpr int COLOR_INFOTEXT = 23;
+constexpr int COLOR_INFOBK = 24;
+constexpr int COLOR_HOTLIGHT = 26;
+constexpr int COLOR_GRADIENTACTIVECAPTION = 27;
+constexpr int COLOR_GRADIENTINACTIVECAPTION = 28;
+constexpr int COLOR_MENUHILIGHT = 29;
+constexpr int COLOR_MENUBAR = 30;
+constexpr int COLOR_3DFACE = COLOR_BTNFACE;
+constexpr int COLOR_3DSHADOW = COLOR_BTNSHADOW;
+constexpr int COLOR_3DHIGHLIGHT = COLOR_BTNHIGHLIGHT;
+constexpr int COLOR_3DHILIGHT = COLOR_BTNHIGHLIGHT;
+constexpr int COLOR_BTNHILIGHT = COLOR_BTNHIGHLIGHT;
+
+// Stock objects.
+constexpr int WHITE_BRUSH = 0;
+constexpr int LTGRAY_BRUSH = 1;
+constexpr int GRAY_BRUSH = 2;
+constexpr int DKGRAY_BRUSH = 3;
+constexpr int BLACK_BRUSH = 4;
+constexpr int NULL_BRUSH = 5;
+constexpr int HOLLOW_BRUSH = NULL_BRUSH;
+constexpr int WHITE_PEN = 6;
+constexpr int BLACK_PEN = 7;
+constexpr int NULL_PEN = 8;
+constexpr int OEM_FIXED_FONT = 10;
+constexpr int ANSI_FIXED_FONT = 11;
+constexpr int ANSI_VAR_FONT = 12;
+constexpr int SYSTEM_FONT = 13;
+constexpr int DEVICE_DEFAULT_FONT = 14;
+constexpr int SYSTEM_FIXED_FONT = 16;
+constexpr int DEFAULT_GUI_FONT = 17;
+
+// Background modes.
+constexpr int TRANSPARENT = 1;
+constexpr int OPAQUE = 2;
+
+// DrawEdge.
+constexpr UINT BDR_RAISEDOUTER = 0x0001;
+constexpr UINT BDR_SUNKENOUTER = 0x0002;
+constexpr UINT BDR_RAISEDINNER = 0x0004;
+constexpr UINT BDR_SUNKENINNER = 0x0008;
+constexpr UINT BDR_OUTER = 0x0003;
+constexpr UINT BDR_INNER = 0x000C;
+constexpr UINT BDR_RAISED = 0x0005;
+constexpr UINT BDR_SUNKEN = 0x000A;
+constexpr UINT EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER;
+constexpr UINT EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER;
+constexpr UINT EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER;
+constexpr UINT EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER;
+constexpr UINT BF_LEFT = 0x0001;
+constexpr UINT BF_TOP = 0x0002;
+constexpr UINT BF_RIGHT = 0x0004;
+constexpr UINT BF_BOTTOM = 0x0008;
+constexpr UINT BF_TOPLEFT = BF_TOP | BF_LEFT;
+constexpr UINT BF_TOPRIGHT = BF_TOP | BF_RIGHT;
+constexpr UINT BF_BOTTOMLEFT = BF_BOTTOM | BF_LEFT;
+constexpr UINT BF_BOTTOMRIGHT = BF_BOTTOM | BF_RIGHT;
+constexpr UINT BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM;
+constexpr UINT BF_DIAGONAL = 0x0010;
+constexpr UINT BF_MIDDLE = 0x0800;
+constexpr UINT BF_SOFT = 0x1000;
+constexpr UINT BF_ADJUST = 0x2000;
+constexpr UINT BF_FLAT = 0x4000;
+constexpr UINT BF_MONO = 0x8000;
+
+// DrawFrameControl.
+constexpr UINT DFC_CAPTION = 1;
+constexpr UINT DFC_MENU = 2;
+constexpr UINT DFC_SCROLL = 3;
+constexpr UINT DFC_BUTTON = 4;
+constexpr UINT DFCS_CAPTIONCLOSE = 0x0000;
+constexpr UINT DFCS_CAPTIONMIN = 0x0001;
+constexpr UINT DFCS_CAPTIONMAX = 0x0002;
+constexpr UINT DFCS_CAPTIONRESTORE = 0x0003;
+constexpr UINT DFCS_CAPTIONHELP = 0x0004;
+constexpr UINT DFCS_SCROLLUP = 0x0000;
+constexpr UINT DFCS_SCROLLDOWN = 0x0001;
+constexpr UINT DFCS_SCROLLLEFT = 0x0002;
+constexpr UINT DFCS_SCROLLRIGHT = 0x0003;
+constexpr UINT DFCS_SCROLLCOMBOBOX = 0x0005;
+constexpr UINT DFCS_BUTTONPUSH = 0x0010;
+constexpr UINT DFCS_INACTIVE = 0x0100;
+constexpr UINT DFCS_PUSHED = 0x0200;
+constexpr UINT DFCS_CHECKED = 0x0400;
+constexpr UINT DFCS_TRANSPARENT = 0x0800;
+constexpr UINT DFCS_HOT = 0x1000;
+constexpr UINT DFCS_ADJUSTRECT = 0x2000;
+constexpr UINT DFCS_FLAT = 0x4000;
+constexpr UINT DFCS_MONO = 0x8000;
+
+// DrawTextA.
+constexpr UINT DT_TOP = 0x00000000;
+constexpr UINT DT_LEFT = 0x00000000;
+constexpr UINT DT_CENTER = 0x00000001;
+constexpr UINT DT_RIGHT = 0x00000002;
+constexpr UINT DT_VCENTER = 0x00000004;
+constexpr UINT DT_BOTTOM = 0x00000008;
+constexpr UINT DT_WORDBREAK = 0x00000010;
+constexpr UINT DT_SINGLELINE = 0x00000020;
+constexpr UINT DT_EXPANDTABS = 0x00000040;
+constexpr UINT DT_NOCLIP = 0x00000100;
+constexpr UINT DT_CALCRECT = 0x00000400;
+constexpr UINT DT_NOPREFIX = 0x00000800;
+constexpr UINT DT_END_ELLIPSIS = 0x00008000;
+constexpr UINT DT_WORD_ELLIPSIS = 0x00040000;
+
+// BitBlt's raster operations.
+constexpr DWORD SRCCOPY = 0x00CC0020;
+constexpr DWORD SRCPAINT = 0x00EE0086;
+constexpr DWORD SRCAND = 0x008800C6;
+constexpr DWORD SRCINVERT = 0x00660046;
+constexpr DWORD BLACKNESS = 0x00000042;
+constexpr DWORD WHITENESS = 0x00FF0062;
+
+// Bitmaps.
+constexpr DWORD BI_RGB = 0;
+constexpr UINT DIB_RGB_COLORS = 0;
+constexpr int BITSPIXEL = 12;
+
+// Owner drawing.
+constexpr UINT ODT_MENU = 1;
+constexpr UINT ODT_LISTBOX = 2;
+constexpr UINT ODT_COMBOBOX = 3;
+constexpr UINT ODT_BUTTON = 4;
+constexpr UINT ODT_STATIC = 5;
+constexpr UINT ODA_DRAWENTIRE = 0x0001;
+constexpr UINT ODA_SELECT = 0x0002;
+constexpr UINT ODA_FOCUS = 0x0004;
+constexpr UINT ODS_SELECTED = 0x0001;
+constexpr UINT ODS_GRAYED = 0x0002;
+constexpr UINT ODS_DISABLED = 0x0004;
+constexpr UINT ODS_CHECKED = 0x0008;
+constexpr UINT ODS_FOCUS = 0x0010;
+constexpr UINT ODS_DEFAULT = 0x0020;
+constexpr UINT ODS_NOACCEL = 0x0100;
+constexpr UINT ODS_NOFOCUSRECT = 0x0200;
+
+// Image lists and images.
+constexpr UINT ILD_NORMAL = 0x0000;
+constexpr UINT ILD_TRANSPARENT = 0x0001;
+constexpr UINT ILD_MASK = 0x0010;
+constexpr UINT IMAGE_BITMAP = 0;
+constexpr UINT IMAGE_ICON = 1;
+constexpr UINT LR_DEFAULTCOLOR = 0x0000;
+constexpr UINT LR_CREATEDIBSECTION = 0x2000;
+constexpr LONG ERROR_INVALID_BITMAP = 1417;
+
+extern "C" {
+
+// Painting.
+HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
+BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint);
+BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase);
+BOOL WINAPI ValidateRect(HWND hWnd, const RECT* lpRect);
+BOOL WINAPI UpdateWindow(HWND hWnd);
+BOOL WINAPI GetUpdateRect(HWND hWnd, LPRECT lpRect, BOOL bErase);
+
+// System colours; their brushes are stock objects (DeleteObject leaves them).
+DWORD WINAPI GetSysColor(int nIndex);
+HBRUSH WINAPI GetSysColorBrush(int nIndex);
+
+// GDI objects and device contexts.
+HGDIOBJ WINAPI GetStockObject(int i);
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h);
+BOOL WINAPI DeleteObject(HGDIOBJ ho);
+int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv);
+HBRUSH WINAPI CreateSolidBrush(COLORREF color);
+HDC WINAPI CreateCompatibleDC(HDC hdc);
+BOOL WINAPI DeleteDC(HDC hdc);
+HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy);
+HBITMAP WINAPI CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount,
+                            const void* lpBits);
+HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, void** ppvBits,
+                                HANDLE hSection, DWORD offset);
+int WINAPI SetBkMode(HDC hdc, int mode);
+int WINAPI GetBkMode(HDC hdc);
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
+COLORREF WINAPI GetTextColor(HDC hdc);
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
+COLORREF WINAPI GetBkColor(HDC hdc);
+COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
+COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);
+
+// Drawing.
+int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
+BOOL WINAPI DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT grfFlags);
+BOOL WINAPI DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState);
+int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format);
+BOOL WINAPI DrawFocusRect(HDC hDC, const RECT* lprc);
+BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop);
+
+// Bitmap resources of the process's module (backend::SetModuleBitmaps).
+HBITMAP WINAPI LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName);
+HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad);
+
+// Image lists of pictures.
+int WINAPI ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask);
+int WINAPI ImageList_AddMasked(HIMAGELIST himl, HBITMAP hbmImage, COLORREF crMask);
+BOOL WINAPI ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyle);
+BOOL WINAPI ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy,
+                             COLORREF rgbBk, COLORREF rgbFg, UINT fStyle);
+BOOL WINAPI ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
 
 }  // extern "C"

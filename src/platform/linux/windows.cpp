@@ -21,6 +21,7 @@
 
 #include "platform/linux/backend.h"
 #include "platform/linux/backend_internal.h"
+#include "platform/linux/drawing_internal.h"
 #include "platform/linux/win32_api.h"
 
 namespace {
@@ -39,6 +40,7 @@ struct WindowClass {
   std::string name;  // as it was registered
   ATOM atom = 0;
   WNDPROC proc = nullptr;
+  HBRUSH background = nullptr;
   int windows = 0;
 };
 
@@ -394,6 +396,25 @@ HWND HitWindow(POINT point, LRESULT* hit) {
   return nullptr;
 }
 
+std::vector<HWND> ChildrenLocked(HWND window) {
+  const Window* found = FindLocked(window);
+  return found != nullptr ? found->children : std::vector<HWND>{};
+}
+
+bool PlaceLocked(HWND window, RECT* rect) {
+  const Window* found = FindLocked(window);
+  if (found == nullptr) return false;
+  *rect = found->rect;
+  return true;
+}
+
+HBRUSH ClassBackgroundLocked(HWND window) {
+  const Window* found = FindLocked(window);
+  if (found == nullptr) return nullptr;
+  auto cls = Table().classes.find(found->class_key);
+  return cls != Table().classes.end() ? cls->second.background : nullptr;
+}
+
 void ForgetThreadWindowsLocked(std::thread::id thread) {
   std::vector<HWND> gone;
   for (const auto& entry : Table().windows) {
@@ -437,6 +458,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
   cls.atom = atom;
   // A class without a procedure gets the default one rather than a crash.
   cls.proc = lpWndClass->lpfnWndProc != nullptr ? lpWndClass->lpfnWndProc : DefWindowProcA;
+  cls.background = lpWndClass->hbrBackground;
   table.classes[key] = cls;
   return atom;
 }
@@ -697,7 +719,7 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       return window != nullptr ? static_cast<LRESULT>(window->text.size()) : 0;
     }
     default:
-      return 0;
+      return backend::internal::DefaultPaint(hWnd, Msg, wParam, lParam);
   }
 }
 
@@ -836,6 +858,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   if (deactivate) backend::internal::ActivateOther(hWnd);
   // The focus does not stay in a hidden window.
   if (!show) backend::internal::FocusLeaves(hWnd, false);
+  backend::internal::WindowShownOrHidden(hWnd, show);
   return was_visible ? TRUE : FALSE;
 }
 
