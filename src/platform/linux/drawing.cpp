@@ -395,6 +395,24 @@ HBRUSH WINAPI GetSysColorBrush(int nIndex) {
                                                     : nullptr;
 }
 
+BOOL WINAPI InflateRect(LPRECT lprc, int dx, int dy) {
+  if (lprc == nullptr) return FALSE;
+  lprc->left -= dx;
+  lprc->top -= dy;
+  lprc->right += dx;
+  lprc->bottom += dy;
+  return TRUE;
+}
+
+BOOL WINAPI OffsetRect(LPRECT lprc, int dx, int dy) {
+  if (lprc == nullptr) return FALSE;
+  lprc->left += dx;
+  lprc->top += dy;
+  lprc->right += dx;
+  lprc->bottom += dy;
+  return TRUE;
+}
+
 int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
   if (lprc == nullptr) return 0;
   const HGDIOBJ null_brush = GetStockObject(NULL_BRUSH);

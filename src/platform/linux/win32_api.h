@@ -1042,11 +1042,13 @@ constexpr LRESULT BST_INDETERMINATE = 0x2;
 constexpr LRESULT BST_PUSHED = 0x4;
 constexpr LRESULT BST_FOCUS = 0x8;
 constexpr int BN_CLICKED = 0;
+constexpr int BN_DOUBLECLICKED = 5;
 constexpr int BN_SETFOCUS = 6;
 constexpr int BN_KILLFOCUS = 7;
 
 // Static controls (class "STATIC").
 constexpr DWORD SS_LEFT = 0x0;
+constexpr DWORD SS_CENTER = 0x1;
 constexpr DWORD SS_NOTIFY = 0x100;
 constexpr int STN_CLICKED = 0;
 
@@ -1387,6 +1389,7 @@ constexpr UINT DFCS_SCROLLDOWN = 0x0001;
 constexpr UINT DFCS_SCROLLLEFT = 0x0002;
 constexpr UINT DFCS_SCROLLRIGHT = 0x0003;
 constexpr UINT DFCS_SCROLLCOMBOBOX = 0x0005;
+constexpr UINT DFCS_SCROLLSIZEGRIP = 0x0008;
 constexpr UINT DFCS_BUTTONPUSH = 0x0010;
 constexpr UINT DFCS_INACTIVE = 0x0100;
 constexpr UINT DFCS_PUSHED = 0x0200;
@@ -1492,6 +1495,9 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);
 
 // Drawing.
 int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
+// Rectangle arithmetic: grown by dx, dy on every side (shrunk when negative), or moved.
+BOOL WINAPI InflateRect(LPRECT lprc, int dx, int dy);
+BOOL WINAPI OffsetRect(LPRECT lprc, int dx, int dy);
 BOOL WINAPI DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT grfFlags);
 BOOL WINAPI DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState);
 int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format);
