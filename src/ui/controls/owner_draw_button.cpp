@@ -133,6 +133,9 @@ void cOwnerDrawButton::DrawButton(const DRAWITEMSTRUCT& item) {
   if (caption[0] != '\0') {
     RECT text = Shrunk(rect, 2);
     if (pushed) OffsetRect(&text, 1, 1);
+    // The caption lies on the face: its letters only, so that the two copies of a disabled
+    // caption both show.
+    SetBkMode(dc, TRANSPARENT);
     constexpr UINT kCaptionFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     if (enabled) {
       DrawTextA(dc, caption, -1, &text, kCaptionFormat);
