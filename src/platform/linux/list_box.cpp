@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -37,7 +38,8 @@ struct ListBox {
   DWORD style = 0;
   DWORD ex_style = 0;
   HWND owner = nullptr;
-  std::vector<Entry> entries;
+  // Each entry apart, so that an entry inserted into a long list moves pointers only.
+  std::vector<std::unique_ptr<Entry>> entries;
   int selected = -1;
   int caret = 0;
   int top = 0;
@@ -72,6 +74,8 @@ bool WithList(HWND window, Change change) {
 }
 
 int Count(const ListBox& list) { return static_cast<int>(list.entries.size()); }
+
+Entry& At(const ListBox& list, int index) { return *list.entries[static_cast<std::size_t>(index)]; }
 
 bool Valid(const ListBox& list, int index) { return index >= 0 && index < Count(list); }
 
@@ -165,8 +169,8 @@ LRESULT Insert(ListBox& list, int index, const char* text, Codes* codes) {
   if (index == -1) index = Count(list);
   if (index < 0 || index > Count(list)) return LB_ERR;
   if (!Reserve(list, static_cast<UINT>(Count(list)) + 1, codes)) return LB_ERRSPACE;
-  Entry entry;
-  entry.text = text != nullptr ? text : "";
+  auto entry = std::make_unique<Entry>();
+  entry->text = text != nullptr ? text : "";
   list.entries.insert(list.entries.begin() + index, std::move(entry));
   EntriesChanged(list, index);
   if (Count(list) == 1) {
@@ -221,10 +225,10 @@ int Find(const ListBox& list, WPARAM start, const char* text, bool exact) {
   int first = static_cast<int>(static_cast<INT_PTR>(start));
   if (first >= count || first < -1) first = -1;
   for (int i = first + 1; i < count; ++i) {
-    if (Matches(list.entries[static_cast<std::size_t>(i)].text, wanted, exact)) return i;
+    if (Matches(At(list, i).text, wanted, exact)) return i;
   }
   for (int i = 0; i <= first; ++i) {
-    if (Matches(list.entries[static_cast<std::size_t>(i)].text, wanted, exact)) return i;
+    if (Matches(At(list, i).text, wanted, exact)) return i;
   }
   return -1;
 }
@@ -238,8 +242,7 @@ int SortedPlace(const ListBox& list, const char* text) {
   int high = Count(list);
   while (low != high) {
     const int middle = (low + high) / 2;
-    const int order = backend::internal::CompareAnsiIgnoringCase(
-        wanted, list.entries[static_cast<std::size_t>(middle)].text);
+    const int order = backend::internal::CompareAnsiIgnoringCase(wanted, At(list, middle).text);
     if (order == 0) return middle;
     if (order < 0) {
       high = middle;
@@ -311,10 +314,8 @@ bool AnswerLocked(ListBox& list, UINT message, WPARAM wParam, LPARAM lParam, boo
         *result = LB_ERR;
         return true;
       }
-      *result =
-          message == LB_GETTEXT
-              ? CopyText(list.entries[static_cast<std::size_t>(index)].text, lParam)
-              : static_cast<LRESULT>(list.entries[static_cast<std::size_t>(index)].text.size());
+      *result = message == LB_GETTEXT ? CopyText(At(list, index).text, lParam)
+                                      : static_cast<LRESULT>(At(list, index).text.size());
       return true;
     case LB_GETITEMDATA:
     case LB_SETITEMDATA:
@@ -324,9 +325,9 @@ bool AnswerLocked(ListBox& list, UINT message, WPARAM wParam, LPARAM lParam, boo
         return true;
       }
       if (message == LB_GETITEMDATA) {
-        *result = list.entries[static_cast<std::size_t>(index)].data;
+        *result = At(list, index).data;
       } else {
-        list.entries[static_cast<std::size_t>(index)].data = lParam;
+        At(list, index).data = lParam;
         *result = TRUE;
       }
       return true;
