@@ -199,6 +199,33 @@ TEST_F(ListsBackendTest, PicksThatCannotHappenDoNothing) {
   EXPECT_EQ(SendMessageA(slider_, TBM_GETPOS, 0, 0), 30000);
 }
 
+TEST_F(ListsBackendTest, AButtonHeldOnTheChannelPagesAgainEveryHalfSecond) {
+  SendMessageA(slider_, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));  // pages of 20
+  RECT channel{};
+  SendMessageA(slider_, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  POINT press{channel.right - 2, 12};
+  ClientToScreen(slider_, &press);
+  backend::UserPress(press);
+  backend::RunPending();
+  EXPECT_EQ(SendMessageA(slider_, TBM_GETPOS, 0, 0), 20);
+  backend::RunFor(499);
+  EXPECT_EQ(SendMessageA(slider_, TBM_GETPOS, 0, 0), 20);
+  backend::RunFor(1);
+  EXPECT_EQ(SendMessageA(slider_, TBM_GETPOS, 0, 0), 40);
+  backend::RunFor(500);
+  EXPECT_EQ(SendMessageA(slider_, TBM_GETPOS, 0, 0), 60);
+  backend::UserRelease(press);
+  backend::RunPending();
+  backend::RunFor(1000);
+  EXPECT_EQ(SendMessageA(slider_, TBM_GETPOS, 0, 0), 60) << "the release stops the paging";
+  const LPARAM slider = reinterpret_cast<LPARAM>(slider_);
+  EXPECT_TRUE(recorder_.Matches(Told(), {Msg(form_, WM_HSCROLL).W(TB_PAGEDOWN).L(slider),
+                                         Msg(form_, WM_HSCROLL).W(TB_PAGEDOWN).L(slider),
+                                         Msg(form_, WM_HSCROLL).W(TB_PAGEDOWN).L(slider),
+                                         Msg(form_, WM_HSCROLL).W(TB_ENDTRACK).L(slider),
+                                         Msg(form_, WM_HSCROLL).W(TB_ENDTRACK).L(slider)}));
+}
+
 TEST_F(ListsBackendTest, ShellExecuteIsRecordedAndReportedButRunsNothing) {
   std::vector<std::string> lines;
   backend::SetObserver([&](const std::string& line) { lines.push_back(line); });
