@@ -125,8 +125,21 @@ std::string MessageName(UINT message) {
       {0x0202, "WM_LBUTTONUP"},      {0x0210, "WM_PARENTNOTIFY"},
       {0x0215, "WM_CAPTURECHANGED"}, {0x0400, "WM_USER/DM_GETDEFID"},
   };
-  const auto found = kNames.find(message);
-  if (found != kNames.end()) return found->second;
+  // The list box's messages and the others its tests and the trackbar's see.
+  static const std::map<UINT, const char*> kListNames = {
+      {0x000B, "WM_SETREDRAW"},     {0x0114, "WM_HSCROLL"},         {0x0115, "WM_VSCROLL"},
+      {0x0131, "WM_LBTRACKPOINT"},  {0x0203, "WM_LBUTTONDBLCLK"},   {0x0180, "LB_ADDSTRING"},
+      {0x0181, "LB_INSERTSTRING"},  {0x0182, "LB_DELETESTRING"},    {0x0184, "LB_RESETCONTENT"},
+      {0x0186, "LB_SETCURSEL"},     {0x0188, "LB_GETCURSEL"},       {0x0189, "LB_GETTEXT"},
+      {0x018A, "LB_GETTEXTLEN"},    {0x018B, "LB_GETCOUNT"},        {0x018C, "LB_SELECTSTRING"},
+      {0x018E, "LB_GETTOPINDEX"},   {0x018F, "LB_FINDSTRING"},      {0x0197, "LB_SETTOPINDEX"},
+      {0x0198, "LB_GETITEMRECT"},   {0x0199, "LB_GETITEMDATA"},     {0x019A, "LB_SETITEMDATA"},
+      {0x01A1, "LB_GETITEMHEIGHT"}, {0x01A2, "LB_FINDSTRINGEXACT"}, {0x01A8, "LB_INITSTORAGE"},
+  };
+  for (const auto* names : {&kNames, &kListNames}) {
+    const auto found = names->find(message);
+    if (found != names->end()) return found->second;
+  }
   if (message >= 0x8000 && message < 0xC000) return "WM_APP+" + std::to_string(message - 0x8000);
   return Hex(message);
 }

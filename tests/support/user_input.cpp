@@ -129,6 +129,52 @@ void PickComboEntry(HWND combo, int index, HWND dialog) {
   Pump(dialog);
 }
 
+void PickListEntry(HWND list, int index, HWND dialog) {
+#ifdef _WIN32
+  RECT client{};
+  GetClientRect(list, &client);
+  RECT item{};
+  const LRESULT in_view = SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                                       reinterpret_cast<LPARAM>(&item));
+  if (in_view == LB_ERR) return;
+  if (in_view != 1 || item.top < 0 || item.bottom > client.bottom) {
+    SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  }
+  POINT point{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(list, &point);
+  Click(point);
+#else
+  backend::UserPickListEntry(list, index);
+#endif
+  Pump(dialog);
+}
+
+void DragTrackbar(HWND trackbar, int position, HWND dialog) {
+#ifdef _WIN32
+  RECT thumb{};
+  RECT channel{};
+  SendMessageA(trackbar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+  SendMessageA(trackbar, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  const LONG low = static_cast<LONG>(SendMessageA(trackbar, TBM_GETRANGEMIN, 0, 0));
+  const LONG high = static_cast<LONG>(SendMessageA(trackbar, TBM_GETRANGEMAX, 0, 0));
+  const LONG range = high != low ? high - low : 1;
+  // The thumb's middle stands for the position its share of the channel rounds to.
+  const LONG half = (thumb.right - thumb.left) / 2;
+  const LONG span = channel.right - channel.left - 2 * half - 1;
+  POINT from{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+  POINT to{channel.left + half + (2 * span * (position - low) + range) / (2 * range), from.y};
+  ClientToScreen(trackbar, &from);
+  ClientToScreen(trackbar, &to);
+  Press(from);
+  Pump(dialog);
+  Release(to);
+#else
+  backend::UserMoveTrackbar(trackbar, position);
+#endif
+  Pump(dialog);
+}
+
 void Pump(HWND dialog) {
   for (int round = 0; round < 2; ++round) {
 #ifdef _WIN32

@@ -31,6 +31,15 @@ void Type(const char* text);
 // keyboard.
 void PickComboEntry(HWND combo, int index, HWND dialog = nullptr);
 
+// Picks entry `index` of a list box with the mouse: scrolls it into view when it is not wholly
+// in view (LB_SETTOPINDEX, as the scroll bar would) and clicks its middle. Pumps the messages
+// afterwards with `dialog`'s keyboard.
+void PickListEntry(HWND list, int index, HWND dialog = nullptr);
+
+// Drags a trackbar's thumb from its middle to where its middle stands at `position`. Pumps the
+// messages in between (and after) with `dialog`'s keyboard.
+void DragTrackbar(HWND trackbar, int position, HWND dialog = nullptr);
+
 // Reads and dispatches every message of the thread, through IsDialogMessageA of `dialog`
 // when there is one, until none is left (under Wine, after the input has had time to come).
 void Pump(HWND dialog = nullptr);

@@ -42,17 +42,29 @@ Status SimRunner::PressKey(const std::string& what, int vk) {
 
 Status SimRunner::PickEntry(const std::string& what, HWND control, tarnivo::forms::ControlKind kind,
                             int index) {
-  if (kind != tarnivo::forms::ControlKind::ComboBox)
-    return Status::Failure(what + ": only a combo box's entries can be picked in this build");
-  if (!backend::UserPickComboEntry(control, index))
+  const bool picked = kind == tarnivo::forms::ControlKind::ComboBox
+                          ? backend::UserPickComboEntry(control, index)
+                          : backend::UserPickListEntry(control, index);
+  if (!picked)
     return Status::Failure(what + ": the entry " + std::to_string(index) + " cannot be picked");
   return Settled(Status::Ok());
 }
 
 Status SimRunner::SlideTo(const std::string& what, HWND slider, int position) {
-  (void)slider;
-  (void)position;
-  return Status::Failure(what + ": sliders cannot be moved in this build");
+  if (!backend::UserMoveTrackbar(slider, position))
+    return Status::Failure(what + ": the slider cannot be moved to " + std::to_string(position));
+  return Settled(Status::Ok());
+}
+
+Status SimRunner::Shells(int* count, tarnivo::ShellSeen* last) {
+  *count = backend::ShellExecuteCount();
+  const backend::ShellExecuteCall call = backend::LastShellExecute();
+  last->verb = call.verb.value_or("");
+  last->file = call.file.value_or("");
+  last->parameters = call.parameters.value_or("");
+  last->directory = call.directory.value_or("");
+  last->show = call.show;
+  return Status::Ok();
 }
 
 Status SimRunner::ClickOutside(const std::string& what) {

@@ -48,6 +48,7 @@ void ResetThreadState() {
   backend::ResetInput();
   backend::SetModuleIcons(kModuleIcons);
   backend::ResetShown();
+  backend::ResetShellExecutes();
   backend::SetMenuChooser({});
   tarnivo::ResetShared();
   tarnivo::AllowedSites().Clear();

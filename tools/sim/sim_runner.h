@@ -73,6 +73,7 @@ class SimRunner : public Runner {
 
   Status Beeps(int* count) override;
   Status MessageBoxes(int* count, tarnivo::MessageBoxSeen* last) override;
+  Status Shells(int* count, tarnivo::ShellSeen* last) override;
   Status Menus(int* shown, std::vector<std::string>* last) override;
   Status Redraws(const std::string& what, int* count) override;
   Status Images(const std::string& what, std::optional<std::vector<int>>* icons) override;

@@ -227,3 +227,43 @@ struct Picture {
 void SetModuleBitmaps(std::map<int, Picture> bitmaps);
 
 }  // namespace backend
+
+// --- List boxes, trackbars and the shell ---
+
+#include <optional>
+
+namespace backend {
+
+// The user picks entry `index` of a list box: when the entry is not wholly in view the list
+// is scrolled to it (LB_SETTOPINDEX, as the scroll bar would), then the entry is clicked in
+// its middle, posted as UserClick posts it. False, with nothing done, when the list box has
+// no such entry or is not under the entry's middle (hidden, covered, disabled).
+bool UserPickListEntry(HWND list, int index);
+
+// The user drags a trackbar's thumb to `position`: the left button goes down on the thumb's
+// middle, the mouse moves to where the thumb's middle stands at that position, and the button
+// comes up there, posted as UserPress, UserMoveMouse and UserRelease post them. The parent
+// then hears TB_THUMBTRACK (when the position changes), TB_THUMBPOSITION and TB_ENDTRACK.
+// False, with nothing done, when the position is outside the range, when no place on the
+// channel gives it (a range wider than the channel), or when the trackbar is not under its
+// thumb (hidden, covered, disabled).
+bool UserMoveTrackbar(HWND trackbar, int position);
+
+// A call of ShellExecuteA as it was made (a null text is std::nullopt) and its answer.
+struct ShellExecuteCall {
+  HWND owner = nullptr;
+  std::optional<std::string> verb;
+  std::optional<std::string> file;
+  std::optional<std::string> parameters;
+  std::optional<std::string> directory;
+  int show = 0;
+  INT_PTR answer = 0;
+};
+// The calls of ShellExecuteA since the start or the last ResetShellExecutes, and the last one
+// (all empty before the first). Each is reported to the observer as one line:
+// shell execute [verb V] [file F] [parameters P] [directory D] show N -> ANSWER
+int ShellExecuteCount();
+ShellExecuteCall LastShellExecute();
+void ResetShellExecutes();
+
+}  // namespace backend

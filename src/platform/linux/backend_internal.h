@@ -181,3 +181,17 @@ bool IsMenuLocked(HMENU menu);
 bool DestroyMenuLocked(HMENU menu);
 
 }  // namespace backend::internal
+
+// --- List boxes, trackbars and the shell (list_box.cpp, trackbar.cpp, ansi_collation.cpp) ---
+
+namespace backend::internal {
+
+// Compares two texts of the ANSI code page as CompareStringA(LOCALE_USER_DEFAULT,
+// NORM_IGNORECASE) does: below 0 when `a` sorts first, 0 when they are equal, above 0 after.
+int CompareAnsiIgnoringCase(const std::string& a, const std::string& b);
+
+// Register the list box class ("ListBox") and the trackbar class (TRACKBAR_CLASSA).
+void RegisterListBoxClass();
+void RegisterTrackbarClass();
+
+}  // namespace backend::internal

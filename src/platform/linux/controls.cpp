@@ -488,6 +488,8 @@ void EnsureStandardClasses() {
     RegisterButtonClass();
     RegisterEditClass();
     RegisterStaticClass();
+    RegisterListBoxClass();
+    RegisterTrackbarClass();
   });
 }
 
@@ -516,6 +518,7 @@ extern "C" {
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
   if (picce == nullptr || picce->dwSize != sizeof(INITCOMMONCONTROLSEX)) return FALSE;
   RegisterToolbarClass();
+  backend::internal::RegisterTrackbarClass();
   return TRUE;
 }
 

@@ -1138,7 +1138,20 @@ constexpr UINT TBM_GETPOS = WM_USER;
 constexpr UINT TBM_SETPOS = WM_USER + 5;
 constexpr UINT TBM_SETRANGE = WM_USER + 6;
 
+#define HWND_TOP (reinterpret_cast<HWND>(static_cast<LONG_PTR>(0)))
+#define HWND_BOTTOM (reinterpret_cast<HWND>(static_cast<LONG_PTR>(1)))
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOACTIVATE = 0x0010;
+
 extern "C" {
+
+// Moves, sizes and puts a window at the top or the bottom of its siblings (HWND_TOP,
+// HWND_BOTTOM; other places in the order are not kept). No WM_WINDOWPOSCHANGING or
+// WM_WINDOWPOSCHANGED is sent.
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
+                         UINT uFlags);
 
 // The window rectangle for a client rectangle: the same, as windows here have no frame.
 BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle);
@@ -1515,5 +1528,131 @@ BOOL WINAPI ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UIN
 BOOL WINAPI ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy,
                              COLORREF rgbBk, COLORREF rgbFg, UINT fStyle);
 BOOL WINAPI ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
+
+}  // extern "C"
+
+// --- List boxes, trackbars and ShellExecuteA ---
+//
+// The list box (class "ListBox") keeps a single selection among entries of ANSI bytes with
+// item data, as Wine's user32 list box does. Entries are 16 pixels high and laid out from the
+// top index down; the page is the number of whole entries the client area shows (a border
+// takes a pixel on each side). Without LBS_NOINTEGRALHEIGHT the list shortens itself to whole
+// entries. LBS_SORT places entries as CompareStringA sorts them (NORM_IGNORECASE, the default
+// locale). LB_FINDSTRING and LB_SELECTSTRING match the start of an entry with ASCII letters
+// compared without regard to case ("[" and "[-" before an entry are skipped, as for folder and
+// drive names); LB_FINDSTRINGEXACT compares as the sort does. Both search from the entry after
+// wParam to the end and go round; -1 (or an index past the end) searches from the top. A left
+// button press on an entry takes the focus, selects it and holds the mouse capture (LBS_NOTIFY:
+// WM_LBTRACKPOINT to the parent first); the release tells LBN_SELCHANGE (LBS_NOTIFY) whether or
+// not the selection changed. Up, Down, Left, Right, Page Up, Page Down, Home and End move the
+// selection from the caret (the entry last selected or moved to; a key with no entry selected
+// selects the caret's), a character selects the next entry it begins with; each tells
+// LBN_SELCHANGE (LBS_NOTIFY). LBN_SETFOCUS and LBN_KILLFOCUS go to the parent always. A
+// selection made by a message tells nobody. LB_INITSTORAGE answers the room reserved, in
+// steps of 16 entries; more than 0x10000000 entries is LB_ERRSPACE (and LBN_ERRSPACE).
+// Several selections (LBS_MULTIPLESEL, LBS_EXTENDEDSEL) and owner-drawn entries are not
+// modelled. Nothing is drawn.
+//
+// The trackbar (class TRACKBAR_CLASSA, always registered, as comctl32's) lies horizontally:
+// its channel and thumb are placed as comctl32 places them (a thumb 21 pixels long, 11 wide;
+// shorter in a trackbar lower than 21 pixels), and keys, clicks and drags move the position as
+// comctl32's do, telling the parent through WM_HSCROLL (the code in the low word, the position
+// in the high word of TB_THUMBTRACK and TB_THUMBPOSITION) and NM_RELEASEDCAPTURE when it lets
+// go of the mouse. A press on the channel beside the thumb pages towards the press, again every
+// 500 ms while the button is held. TBS_VERT and a tooltip window (TBS_TOOLTIPS) are not
+// modelled. Nothing is drawn.
+//
+// ShellExecuteA runs nothing on the Linux back end: it records the call (backend.h) and
+// answers 42, success, for a web address or any other name with a scheme ("mailto:...") and
+// for a file that exists; a file that does not exist answers SE_ERR_FNF (2), with the last
+// error ERROR_FILE_NOT_FOUND, or ERROR_PATH_NOT_FOUND when its folder is missing too.
+
+constexpr UINT WM_SETREDRAW = 0x000B;
+constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
+
+// ShowWindow and ShellExecuteA.
+constexpr int SW_NORMAL = 1;
+constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWMAXIMIZED = 3;
+constexpr int SW_MAXIMIZE = 3;
+constexpr int SW_MINIMIZE = 6;
+constexpr int SW_SHOWMINNOACTIVE = 7;
+constexpr int SW_RESTORE = 9;
+constexpr int SW_SHOWDEFAULT = 10;
+
+// ShellExecuteA's answers at or below 32: errors.
+constexpr int SE_ERR_FNF = 2;
+constexpr int SE_ERR_PNF = 3;
+constexpr int SE_ERR_ACCESSDENIED = 5;
+constexpr int SE_ERR_OOM = 8;
+constexpr int SE_ERR_NOASSOC = 31;
+
+// List boxes (class "LISTBOX").
+constexpr DWORD LBS_STANDARD = 0x00A00003u;
+constexpr DWORD LBS_HASSTRINGS = 0x0040;
+constexpr DWORD LBS_WANTKEYBOARDINPUT = 0x0400;
+constexpr DWORD LBS_DISABLENOSCROLL = 0x1000;
+constexpr DWORD LBS_NOSEL = 0x4000;
+constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200u;
+constexpr LRESULT LB_OKAY = 0;
+constexpr LRESULT LB_ERRSPACE = -2;
+constexpr UINT LB_GETTOPINDEX = 0x018E;
+constexpr UINT LB_SELECTSTRING = 0x018C;
+constexpr UINT LB_GETITEMDATA = 0x0199;
+constexpr UINT LB_SETITEMDATA = 0x019A;
+constexpr UINT LB_FINDSTRINGEXACT = 0x01A2;
+constexpr UINT LB_GETITEMHEIGHT = 0x01A1;
+constexpr UINT LB_INITSTORAGE = 0x01A8;
+constexpr int LBN_ERRSPACE = -2;
+constexpr int LBN_DBLCLK = 2;
+constexpr int LBN_SELCANCEL = 3;
+constexpr int LBN_SETFOCUS = 4;
+constexpr int LBN_KILLFOCUS = 5;
+constexpr int VK_PRIOR = 0x21;
+constexpr int VK_NEXT = 0x22;
+
+// Trackbars (class TRACKBAR_CLASSA).
+constexpr DWORD TBS_VERT = 0x0002;
+constexpr DWORD TBS_TOP = 0x0004;
+constexpr DWORD TBS_BOTTOM = 0x0000;
+constexpr DWORD TBS_BOTH = 0x0008;
+constexpr DWORD TBS_NOTICKS = 0x0010;
+constexpr DWORD TBS_ENABLESELRANGE = 0x0020;
+constexpr DWORD TBS_FIXEDLENGTH = 0x0040;
+constexpr DWORD TBS_NOTHUMB = 0x0080;
+constexpr DWORD TBS_TOOLTIPS = 0x0100;
+constexpr UINT TBM_GETRANGEMIN = WM_USER + 1;
+constexpr UINT TBM_GETRANGEMAX = WM_USER + 2;
+constexpr UINT TBM_SETRANGEMIN = WM_USER + 7;
+constexpr UINT TBM_SETRANGEMAX = WM_USER + 8;
+constexpr UINT TBM_SETPAGESIZE = WM_USER + 21;
+constexpr UINT TBM_GETPAGESIZE = WM_USER + 22;
+constexpr UINT TBM_SETLINESIZE = WM_USER + 23;
+constexpr UINT TBM_GETLINESIZE = WM_USER + 24;
+constexpr UINT TBM_GETTHUMBRECT = WM_USER + 25;
+constexpr UINT TBM_GETCHANNELRECT = WM_USER + 26;
+constexpr UINT TBM_GETTHUMBLENGTH = WM_USER + 28;
+constexpr UINT TBM_SETTOOLTIPS = WM_USER + 29;
+constexpr UINT TBM_GETTOOLTIPS = WM_USER + 30;
+// WM_HSCROLL's codes from a trackbar.
+constexpr int TB_LINEUP = 0;
+constexpr int TB_LINEDOWN = 1;
+constexpr int TB_PAGEUP = 2;
+constexpr int TB_PAGEDOWN = 3;
+constexpr int TB_THUMBPOSITION = 4;
+constexpr int TB_THUMBTRACK = 5;
+constexpr int TB_TOP = 6;
+constexpr int TB_BOTTOM = 7;
+constexpr int TB_ENDTRACK = 8;
+// Common notifications (WM_NOTIFY).
+constexpr UINT NM_FIRST = 0U;
+constexpr UINT NM_CUSTOMDRAW = NM_FIRST - 12;
+constexpr UINT NM_RELEASEDCAPTURE = NM_FIRST - 16;
+
+extern "C" {
+
+// The shell: opens a file or a web address with its program (see above).
+HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
+                               LPCSTR lpDirectory, INT nShowCmd);
 
 }  // extern "C"

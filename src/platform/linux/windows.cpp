@@ -823,6 +823,53 @@ BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bR
   return TRUE;
 }
 
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
+                         UINT uFlags) {
+  RECT place{};
+  {
+    std::lock_guard<std::mutex> lock(UserMutex());
+    Window* window = FindLocked(hWnd);
+    if (window == nullptr) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    place = window->rect;
+    if ((uFlags & SWP_NOZORDER) == 0 &&
+        (hWndInsertAfter == HWND_TOP || hWndInsertAfter == HWND_BOTTOM)) {
+      const bool top = hWndInsertAfter == HWND_TOP;
+      if (window->parent != nullptr) {
+        // Children: the topmost first.
+        if (Window* parent = FindLocked(window->parent)) {
+          auto& order = parent->children;
+          order.erase(std::remove(order.begin(), order.end(), hWnd), order.end());
+          order.insert(top ? order.begin() : order.end(), hWnd);
+        }
+      } else {
+        // Top-level windows: the topmost last.
+        auto& order = Table().top_levels;
+        if (std::find(order.begin(), order.end(), hWnd) != order.end()) {
+          order.erase(std::remove(order.begin(), order.end(), hWnd), order.end());
+          order.insert(top ? order.end() : order.begin(), hWnd);
+        }
+      }
+    }
+  }
+  if ((uFlags & SWP_NOMOVE) == 0) {
+    place.right += X - place.left;
+    place.bottom += Y - place.top;
+    place.left = X;
+    place.top = Y;
+  }
+  if ((uFlags & SWP_NOSIZE) == 0) {
+    place.right = place.left + cx;
+    place.bottom = place.top + cy;
+  }
+  if ((uFlags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
+    MoveWindow(hWnd, place.left, place.top, place.right - place.left, place.bottom - place.top,
+               TRUE);
+  return TRUE;
+}
+
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   bool was_visible = false;
   {
