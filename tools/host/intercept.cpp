@@ -40,8 +40,10 @@ struct State {
 };
 
 State& Seen() {
-  static State state;
-  return state;
+  // Never destroyed: the DLL's own objects may still call through the patched imports
+  // (an image list destroyed at the module's detach) after the program's statics are gone.
+  static State* const state = new State;
+  return *state;
 }
 
 void Report(const std::string& line) {
