@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/control_states.h"
 #include "platform/linux/backend.h"
 #include "platform/linux/backend_internal.h"
 #include "platform/linux/drawing_internal.h"
@@ -46,12 +47,6 @@ struct Combo {
 constexpr int kDroppedHeight = 24;
 constexpr LRESULT kItemHeight = 16;
 constexpr DWORD kSimple = 0x1;
-
-std::mutex g_mutex;
-std::map<HWND, Combo>& Combos() {
-  static std::map<HWND, Combo> combos;
-  return combos;
-}
 
 bool HasList(const Combo& combo) { return (combo.style & 0x3) == CBS_DROPDOWNLIST; }
 
@@ -225,11 +220,7 @@ void Notify(HWND window, HWND parent, int code) {
 // Runs `change` on the combo box's state under the lock; false when it has none.
 template <typename Change>
 bool WithCombo(HWND window, Change change) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  const auto found = Combos().find(window);
-  if (found == Combos().end()) return false;
-  change(found->second);
-  return true;
+  return backend::internal::StatesOf<Combo>().With(window, change);
 }
 
 HWND ParentOf(HWND window) {
@@ -307,8 +298,7 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         combo.parent = create->hwndParent;
       }
       combo.thread = std::this_thread::get_id();
-      std::lock_guard<std::mutex> lock(g_mutex);
-      Combos()[window] = combo;
+      backend::internal::StatesOf<Combo>().Add(window, combo);
       return TRUE;
     }
     case WM_CREATE: {
@@ -319,11 +309,9 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       }
       return 0;
     }
-    case WM_NCDESTROY: {
-      std::lock_guard<std::mutex> lock(g_mutex);
-      Combos().erase(window);
+    case WM_NCDESTROY:
+      backend::internal::StatesOf<Combo>().Remove(window);
       return 0;
-    }
     case WM_SETFOCUS: {
       bool was_focused = true;
       WithCombo(window, [&](Combo& combo) { was_focused = combo.focused; });
@@ -371,13 +359,12 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     default:
       break;
   }
-  {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    const auto found = Combos().find(window);
-    LRESULT result = 0;
-    if (found != Combos().end() && AnswerLocked(found->second, message, wParam, lParam, &result))
-      return result;
-  }
+  LRESULT result = 0;
+  bool answered = false;
+  WithCombo(window, [&](Combo& combo) {
+    answered = AnswerLocked(combo, message, wParam, lParam, &result);
+  });
+  if (answered) return result;
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -386,16 +373,9 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 namespace backend::internal {
 
 bool CloseDroppedList() {
-  HWND open = nullptr;
-  {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    for (const auto& entry : Combos()) {
-      if (entry.second.dropped && entry.second.thread == std::this_thread::get_id()) {
-        open = entry.first;
-        break;
-      }
-    }
-  }
+  const HWND open = StatesOf<Combo>().Find([](HWND, const Combo& combo) {
+    return combo.dropped && combo.thread == std::this_thread::get_id();
+  });
   if (open == nullptr || !IsWindow(open)) return false;
   RollUp(open, false);
   return true;

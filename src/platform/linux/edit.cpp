@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/linux/control_states.h"
 #include "platform/linux/backend_internal.h"
 #include "platform/linux/drawing_internal.h"
 #include "platform/linux/win32_api.h"
@@ -32,21 +33,10 @@ struct Edit {
   bool tracking = false;  // the left button went down on it
 };
 
-std::mutex g_mutex;
-
-std::map<HWND, Edit>& Edits() {
-  static auto* edits = new std::map<HWND, Edit>;
-  return *edits;
-}
-
 // Runs `change` on the edit's state under the lock; false when it has none.
 template <typename Change>
 bool WithEdit(HWND window, Change change) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  const auto found = Edits().find(window);
-  if (found == Edits().end()) return false;
-  change(found->second);
-  return true;
+  return backend::internal::StatesOf<Edit>().With(window, change);
 }
 
 void Notify(HWND window, int code) {
@@ -156,17 +146,12 @@ LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (create->lpszName != nullptr && !IS_INTRESOURCE(create->lpszName))
           edit.text = create->lpszName;
       }
-      {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        Edits()[window] = edit;
-      }
+      backend::internal::StatesOf<Edit>().Add(window, edit);
       return DefWindowProcA(window, message, wParam, lParam);
     }
-    case WM_NCDESTROY: {
-      std::lock_guard<std::mutex> lock(g_mutex);
-      Edits().erase(window);
+    case WM_NCDESTROY:
+      backend::internal::StatesOf<Edit>().Remove(window);
       return 0;
-    }
     case WM_GETDLGCODE: {
       LRESULT code = DLGC_HASSETSEL | DLGC_WANTCHARS | DLGC_WANTARROWS;
       const MSG* msg = reinterpret_cast<const MSG*>(lParam);

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/control_states.h"
 #include "platform/linux/backend.h"
 #include "platform/linux/backend_internal.h"
 #include "platform/linux/win32_api.h"
@@ -56,21 +57,10 @@ struct ListBox {
 // What a change asks the list to tell its owner afterwards, without the lock held.
 using Codes = std::vector<int>;
 
-std::mutex g_mutex;
-
-std::map<HWND, ListBox>& Lists() {
-  static auto* lists = new std::map<HWND, ListBox>;
-  return *lists;
-}
-
 // Runs `change` on the list's state under the lock; false when it has none.
 template <typename Change>
 bool WithList(HWND window, Change change) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  const auto found = Lists().find(window);
-  if (found == Lists().end()) return false;
-  change(found->second);
-  return true;
+  return backend::internal::StatesOf<ListBox>().With(window, change);
 }
 
 int Count(const ListBox& list) { return static_cast<int>(list.entries.size()); }
@@ -580,17 +570,12 @@ LRESULT CALLBACK ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       RECT client{};
       GetClientRect(window, &client);
       ApplySize(list, client.right, client.bottom);
-      std::lock_guard<std::mutex> lock(g_mutex);
-      Lists()[window] = std::move(list);
+      backend::internal::StatesOf<ListBox>().Add(window, std::move(list));
       return 0;
     }
-    case WM_NCDESTROY: {
-      {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        Lists().erase(window);
-      }
+    case WM_NCDESTROY:
+      backend::internal::StatesOf<ListBox>().Remove(window);
       return DefWindowProcA(window, message, wParam, lParam);
-    }
     case WM_SIZE:
       Resized(window);
       return 0;

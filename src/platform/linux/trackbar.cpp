@@ -18,6 +18,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/linux/control_states.h"
 #include "platform/linux/backend.h"
 #include "platform/linux/backend_internal.h"
 #include "platform/linux/win32_api.h"
@@ -50,21 +51,10 @@ struct Trackbar {
 // What a change asks the trackbar to tell its parent afterwards: WM_HSCROLL codes.
 using Codes = std::vector<WPARAM>;
 
-std::mutex g_mutex;
-
-std::map<HWND, Trackbar>& Trackbars() {
-  static auto* trackbars = new std::map<HWND, Trackbar>;
-  return *trackbars;
-}
-
 // Runs `change` on the trackbar's state under the lock; false when it has none.
 template <typename Change>
 bool WithTrackbar(HWND window, Change change) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  const auto found = Trackbars().find(window);
-  if (found == Trackbars().end()) return false;
-  change(found->second);
-  return true;
+  return backend::internal::StatesOf<Trackbar>().With(window, change);
 }
 
 bool Inside(const RECT& rect, POINT point) {
@@ -413,17 +403,12 @@ LRESULT CALLBACK TrackbarProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       RECT client{};
       GetClientRect(window, &client);
       Place(bar, client.right, client.bottom);
-      std::lock_guard<std::mutex> lock(g_mutex);
-      Trackbars()[window] = bar;
+      backend::internal::StatesOf<Trackbar>().Add(window, bar);
       return 0;
     }
-    case WM_NCDESTROY: {
-      {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        Trackbars().erase(window);
-      }
+    case WM_NCDESTROY:
+      backend::internal::StatesOf<Trackbar>().Remove(window);
       return DefWindowProcA(window, message, wParam, lParam);
-    }
     case WM_SIZE:
       Placed(window);
       return 0;
