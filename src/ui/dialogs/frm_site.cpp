@@ -175,11 +175,7 @@ void frmSiteBase::cmdOK_Click() {
     SaveSiteLists();
   } catch (...) {
   }
-  try {
-    List().Clear();
-    LoadSiteLists();
-  } catch (...) {
-  }
+  ReloadHidden();
   if (kind_.rebuilds_patterns) {
     try {
       BuildActiveXPatterns();
@@ -195,12 +191,20 @@ void frmSiteBase::cmdCancel_Click() {
     SetText("txtSite", "");
     return;
   }
+  ReloadHidden();
+  Hide();
+}
+
+void frmSiteBase::ReloadHidden() {
+  // The dialog hides right after: the list box catches up when it is next seen, rather than
+  // being filled for the moment before the dialog goes.
+  reloading_ = true;
   try {
     List().Clear();
     LoadSiteLists();
   } catch (...) {
   }
-  Hide();
+  reloading_ = false;
 }
 
 bool frmSiteBase::DoOwnerDraw(HWND lhWnd) {
@@ -248,19 +252,22 @@ void frmSiteBase::ListRemoved(int index) {
 void frmSiteBase::ListReset() {
   list_behind_ = true;
   // On screen the list box follows at once; hidden, when it is next seen.
-  if (IsLoaded() && IsWindowVisible(hWnd())) ShowList();
+  if (IsLoaded() && IsWindowVisible(hWnd()) && !reloading_) ShowList();
 }
 
 void frmSiteBase::ShowList() {
   HWND box = Item("lstSite");
   if (!list_behind_ || box == nullptr) return;
   const SiteList& list = List();
-  SendMessageA(box, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(box, LB_RESETCONTENT, 0, 0);
-  SendMessageA(box, LB_INITSTORAGE, static_cast<WPARAM>(list.Count()),
-               static_cast<LPARAM>(list.Count()) * 32);
-  for (int i = 0; i < list.Count(); ++i)
-    SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.Text(i).c_str()));
+  // Tens of thousands of entries: each message goes straight to the list box.
+  WithoutHooks("lstSite", [&](HWND window) {
+    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(window, LB_RESETCONTENT, 0, 0);
+    SendMessageA(window, LB_INITSTORAGE, static_cast<WPARAM>(list.Count()),
+                 static_cast<LPARAM>(list.Count()) * 32);
+    for (int i = 0; i < list.Count(); ++i)
+      SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.Text(i).c_str()));
+  });
   SendMessageA(box, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(box, nullptr, TRUE);
   list_behind_ = false;

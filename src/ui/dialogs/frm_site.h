@@ -79,6 +79,8 @@ class frmSiteBase : public forms::Form,
   SiteList& List() const { return kind_.list(); }
   // Fills the list box from the list, when it has fallen behind it.
   void ShowList();
+  // Clears the list and reads it back from the file, for a dialog about to hide.
+  void ReloadHidden();
   void HookActivation(bool on);
 
   const Kind& kind_;
@@ -88,6 +90,7 @@ class frmSiteBase : public forms::Form,
   std::string advise_title_;
   bool list_behind_ = true;  // the list box does not show the list as it is
   bool hooked_ = false;
+  bool reloading_ = false;  // the list is read back for a dialog about to hide
 };
 
 class frmSite : public frmSiteBase {

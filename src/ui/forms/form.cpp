@@ -259,21 +259,43 @@ void Form::MakeControl(std::size_t index, std::vector<int>& state) {
     SetWindowLongPtrA(control.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return;
   }
+  HookControl(control);
+}
+
+// The messages of a standard control that the runtime hears before the control does.
+void Form::HookControl(const Control& control) {
+  if (control.window == nullptr || control.spec == nullptr) return;
+  if (FactsOf(control.spec->kind).window_class == nullptr) return;
   modSubclass::HookMessage(hooks_.get(), control.window, WM_SETFOCUS);
-  if (spec.kind == ControlKind::TextBox) {
+  if (control.spec->kind == ControlKind::TextBox) {
     modSubclass::HookMessage(hooks_.get(), control.window, WM_GETDLGCODE);
     modSubclass::HookMessage(hooks_.get(), control.window, WM_CHAR);
   }
 }
 
+void Form::UnhookControl(const Control& control) {
+  if (control.window == nullptr || control.spec == nullptr) return;
+  if (FactsOf(control.spec->kind).window_class == nullptr) return;
+  modSubclass::UnhookMessage(hooks_.get(), control.window, WM_SETFOCUS);
+  modSubclass::UnhookMessage(hooks_.get(), control.window, WM_GETDLGCODE);
+  modSubclass::UnhookMessage(hooks_.get(), control.window, WM_CHAR);
+}
+
 void Form::UnhookControls() {
-  for (const Control& control : controls_) {
-    if (control.window == nullptr || control.spec == nullptr) continue;
-    if (FactsOf(control.spec->kind).window_class == nullptr) continue;
-    modSubclass::UnhookMessage(hooks_.get(), control.window, WM_SETFOCUS);
-    modSubclass::UnhookMessage(hooks_.get(), control.window, WM_GETDLGCODE);
-    modSubclass::UnhookMessage(hooks_.get(), control.window, WM_CHAR);
+  for (const Control& control : controls_) UnhookControl(control);
+}
+
+void Form::WithoutHooks(const std::string& name, const std::function<void(HWND)>& work) {
+  const Control* control = FindControl(name);
+  if (control == nullptr || control->window == nullptr) return;
+  UnhookControl(*control);
+  try {
+    work(control->window);
+  } catch (...) {
+    HookControl(*control);
+    throw;
   }
+  HookControl(*control);
 }
 
 void Form::Show(bool modal) {

@@ -25,6 +25,7 @@
 // it to 0). Everything runs on the thread that made the form; a handler's failure is its own.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -74,6 +75,10 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
   bool Enabled(const std::string& name);
   void SetEnabled(const std::string& name, bool enabled);
   void SetFocusTo(const std::string& name);
+  // Runs `work` on the control's window with the runtime's hooks taken off it meanwhile, so
+  // that its messages go straight to the control: a bulk fill of a long list pays no
+  // subclassing per message. Nothing the runtime hears (focus, keys) comes during the work.
+  void WithoutHooks(const std::string& name, const std::function<void(HWND)>& work);
   // The selected entry of a list or combo box, -1 for none.
   int ListIndex(const std::string& name);
   void SetListIndex(const std::string& name, int index);
@@ -127,6 +132,8 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
   bool MakeWindow();
   void MakeControls();
   void MakeControl(std::size_t index, std::vector<int>& state);
+  void HookControl(const Control& control);
+  void UnhookControl(const Control& control);
   void UnhookControls();
   const Control* FindControl(const std::string& name) const;
   const Control* ControlOfWindow(HWND window) const;
