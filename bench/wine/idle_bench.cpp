@@ -36,7 +36,7 @@
 
 #include <ole2.h>
 
-#include "com_fakes.h"
+#include "loaded_band.h"
 #include "saved_machine.h"
 
 namespace {
@@ -77,23 +77,11 @@ bool ParseOptions(int argc, char** argv, Options* options) {
   return true;
 }
 
-void Line(const std::string& text) {
-  std::fputs((text + "\n").c_str(), stdout);
-  std::fflush(stdout);
-}
+using winbench::Line;
 
 DWORD Milliseconds(double seconds) { return static_cast<DWORD>(seconds * 1000.0 + 0.5); }
 
-// --- the settings key and the list file, as they were before the run ---
-
 constexpr const char* kSettingsKey = "Software\\Tarnivo";
-
-// The settings as a first run leaves them: the switch on, the ActiveX screen on, no level.
-bool KnownSettings() {
-  return scenario::DeleteSettingsKey() == ERROR_SUCCESS &&
-         scenario::StoreString("processNR", "1") == ERROR_SUCCESS &&
-         scenario::StoreString("processAX", "1") == ERROR_SUCCESS;
-}
 
 // --- the frame: the browser's window, the same in both modes ---
 
@@ -101,14 +89,7 @@ constexpr int kFrameWidth = 800;
 constexpr int kFrameHeight = 600;
 
 HWND MakeFrame() {
-  WNDCLASSA window_class = {};
-  window_class.lpfnWndProc = DefWindowProcA;
-  window_class.hInstance = GetModuleHandleA(nullptr);
-  window_class.lpszClassName = "TarnivoIdleFrame";
-  RegisterClassA(&window_class);
-  return CreateWindowExA(0, window_class.lpszClassName, "Tarnivo idle bench",
-                         WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, kFrameWidth, kFrameHeight, nullptr,
-                         nullptr, GetModuleHandleA(nullptr), nullptr);
+  return winbench::MakeFrame("TarnivoIdleFrame", "Tarnivo idle bench", kFrameWidth, kFrameHeight);
 }
 
 // The cursor rests over the middle of the frame's client area.
@@ -256,25 +237,6 @@ int RunFloor(const Options& options) {
 
 // --- the DLL ---
 
-// The band's class: coclass CToolbar of tarnivo.dll.
-const CLSID kBandClass = {
-    0xAD04430B, 0x9388, 0x4BF7, {0xB3, 0xAC, 0xCC, 0x7C, 0x1E, 0x07, 0xDE, 0x36}};
-
-std::string DllBesideProgram() {
-  char self[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string path(self, length < MAX_PATH ? length : 0);
-  const std::string::size_type slash = path.find_last_of("\\/");
-  return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "tarnivo.dll";
-}
-
-template <typename T>
-T* Query(IUnknown* object, REFIID iid) {
-  void* found = nullptr;
-  if (object == nullptr || FAILED(object->QueryInterface(iid, &found))) return nullptr;
-  return static_cast<T*>(found);
-}
-
 // What of the toolbar form runs on this thread: the form, its toolbar, and which of its
 // timer controls are on.
 struct FormState {
@@ -313,37 +275,13 @@ FormState LookAtForm() {
 }
 
 int RunDll(const Options& options, HWND frame) {
-  const std::string path = options.dll.empty() ? DllBesideProgram() : options.dll;
-  HMODULE module = LoadLibraryA(path.c_str());
-  if (module == nullptr) {
-    std::fprintf(stderr, "tarnivo-idle: cannot load %s (error %lu)\n", path.c_str(),
-                 static_cast<unsigned long>(GetLastError()));
+  const std::string path = options.dll.empty() ? winbench::DllBesideProgram() : options.dll;
+  winbench::LoadedBand band;
+  std::string error;
+  if (!band.Open(path, frame, &error)) {
+    std::fprintf(stderr, "tarnivo-idle: %s\n", error.c_str());
     return 1;
   }
-  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
-  auto get = reinterpret_cast<GetClassObject>(
-      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-  IClassFactory* factory = nullptr;
-  if (get == nullptr ||
-      FAILED(get(kBandClass, IID_IClassFactory, reinterpret_cast<void**>(&factory))) ||
-      factory == nullptr) {
-    std::fprintf(stderr, "tarnivo-idle: %s gives no class factory for the band\n", path.c_str());
-    return 1;
-  }
-  IUnknown* band = nullptr;
-  if (FAILED(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&band))) ||
-      band == nullptr) {
-    std::fprintf(stderr, "tarnivo-idle: the class factory cannot create the band\n");
-    factory->Release();
-    return 1;
-  }
-  auto* browser = new comfakes::FakeBrowser();
-  auto* site = new comfakes::FakeSite(browser);
-  site->window = frame;
-  IObjectWithSite* with_site = Query<IObjectWithSite>(band, IID_IObjectWithSite);
-  IDockingWindow* docking = Query<IDockingWindow>(band, IID_IDockingWindow);
-  if (with_site) with_site->SetSite(site->Unknown());
-  if (docking) docking->ShowDW(TRUE);
 
   bool ok = RunLoop(Milliseconds(options.warmup));
   const FormState state = LookAtForm();
@@ -356,25 +294,9 @@ int RunDll(const Options& options, HWND frame) {
   }
   if (ok) ok = Measure("dll", Milliseconds(options.seconds));
 
-  if (docking) {
-    docking->CloseDW(0);
-    docking->Release();
-  }
-  if (with_site) {
-    with_site->SetSite(nullptr);
-    with_site->Release();
-  }
-  band->Release();
-  factory->Release();
-  browser->Events().DisconnectAll();
-  browser->Release();
-  site->Release();
-  // The module stays loaded: nothing of it should run any more, and unloading proves nothing.
-  using CanUnload = HRESULT(STDAPICALLTYPE*)();
-  auto can_unload = reinterpret_cast<CanUnload>(
-      reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
-  if (can_unload)
-    Line(std::string("note DllCanUnloadNow: ") + (can_unload() == S_OK ? "yes" : "no"));
+  band.Close();
+  const std::string unload = band.CanUnloadNow();
+  if (!unload.empty()) Line("note DllCanUnloadNow: " + unload);
   return ok ? 0 : 1;
 }
 
@@ -392,7 +314,7 @@ int main(int argc, char** argv) {
   }
   const scenario::SavedMachine saved = scenario::SaveMachine();
   int status = 1;
-  if (!KnownSettings()) {
+  if (!winbench::KnownSettings()) {
     std::fprintf(stderr, "tarnivo-idle: cannot set the settings key\n");
   } else if (HWND frame = MakeFrame()) {
     RestCursor(frame);
