@@ -384,7 +384,7 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile) {
       return FALSE;
     }
     if (!file->can_write) {
-      Fail(ERROR_ACCESS_DENIED);
+      Fail(ERROR_INVALID_PARAMETER);  // as Wine answers for a handle opened for reading
       return FALSE;
     }
     fd = file->fd;
@@ -446,8 +446,8 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
       Fail(kErrorAlreadyExists);
       return FALSE;
     }
-    // A folder or a read-only file is never replaced.
-    if (S_ISDIR(target.st_mode) || IsReadOnlyFile(target)) {
+    // A folder is never replaced; a read-only file is, as Wine replaces it.
+    if (S_ISDIR(target.st_mode)) {
       Fail(ERROR_ACCESS_DENIED);
       return FALSE;
     }
