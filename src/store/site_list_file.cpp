@@ -96,22 +96,40 @@ bool SeekToEnd(HANDLE file, unsigned long long& size) {
   return true;
 }
 
-// True when the last byte of a file of `size` bytes ends a line (an empty file counts).
-// Leaves the file pointer at the end.
-bool EndsWithLineEnd(HANDLE file, unsigned long long size) {
-  if (size == 0) return true;
+// Reads the last byte of a file of `size` bytes (at least 1); false when the move or the read
+// fails. Leaves the file pointer at the end.
+bool ReadLastByte(HANDLE file, char& last) {
   LONG high = -1;
-  bool ends = true;
   SetLastError(ERROR_SUCCESS);
   const DWORD low = SetFilePointer(file, -1, &high, FILE_END);
-  if (low != INVALID_SET_FILE_POINTER || GetLastError() == ERROR_SUCCESS) {
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) return false;
+  DWORD read = 0;
+  return ReadFile(file, &last, 1, &read, nullptr) && read == 1;
+}
+
+// Adds `line` at the end of the open list file, closing a hand-made last line that lacks its
+// line end first. The file gets the whole addition or stays as it was: nothing is written
+// when its end or its last byte cannot be read, and a write that stops part-way is cut back
+// to the old length, so no torn line is left for the next append to complete.
+void AppendLine(HANDLE file, const std::string& line) {
+  // Nothing is written unless the end of the file is reached: a write at the start would
+  // overwrite stored entries.
+  unsigned long long size = 0;
+  if (!SeekToEnd(file, size)) return;
+  std::string data;
+  if (size > 0) {
     char last = 0;
-    DWORD read = 0;
-    if (ReadFile(file, &last, 1, &read, nullptr) && read == 1) ends = IsLineEnd(last);
+    if (!ReadLastByte(file, last)) return;
+    if (!IsLineEnd(last)) data = "\r\n";
   }
-  unsigned long long ignored = 0;
-  SeekToEnd(file, ignored);
-  return ends;
+  data += line;
+  if (WriteAll(file, data)) return;
+  LONG high = static_cast<LONG>(size >> 32);
+  SetLastError(ERROR_SUCCESS);
+  const DWORD low =
+      SetFilePointer(file, static_cast<LONG>(static_cast<DWORD>(size)), &high, FILE_BEGIN);
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) return;
+  SetEndOfFile(file);
 }
 
 }  // namespace
@@ -193,16 +211,7 @@ void AppendSiteEntry(const std::string& entry) {
                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
-    // Nothing is written unless the end of the file is reached: a write at the start would
-    // overwrite stored entries.
-    unsigned long long size = 0;
-    if (SeekToEnd(file, size)) {
-      // A hand-made last line without its line end is closed first, so the new entry stands
-      // on a line of its own.
-      std::string data = EndsWithLineEnd(file, size) ? "" : "\r\n";
-      data += QuotedLine(text);
-      WriteAll(file, data);
-    }
+    AppendLine(file, QuotedLine(text));
     CloseHandle(file);
   }
 

@@ -24,7 +24,8 @@ void SaveSiteLists();
 void LoadSiteLists();
 // Removes every "www." from `entry`, appends it to the list file (closing a hand-made last
 // line that lacks its line end first) and adds it to its list, even when the file cannot be
-// opened.
+// opened. The file gets the whole line or stays as it was: nothing is written when its last
+// byte cannot be read, and a write that stops part-way is cut back to the old length.
 void AppendSiteEntry(const std::string& entry);
 
 // Removes every occurrence of `what` from `text` (exact comparison), including one that a

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -325,6 +326,64 @@ TEST_F(BackendTest, DamagedLineDoesNotCostTheOthers) {
   EXPECT_TRUE(FileExists(backend::RegistryFile() + ".corrupt.2"));
   EXPECT_EQ(Lookup("Newer"), std::string("m\0", 2));
   RegCloseKey(key);
+}
+
+TEST_F(BackendTest, ValueOrKeyRecordedTwiceIsDamage) {
+  WriteKnownValues();
+  const std::string whole = ReadBytes(backend::RegistryFile());
+  const std::string::size_type line = whole.find("value ");
+  const std::string first = whole.substr(line, whole.find('\n', line) + 1 - line);
+  const std::string::size_type key_line = whole.find("key ");
+  const std::string key = whole.substr(key_line, whole.find('\n', key_line) + 1 - key_line);
+  std::string upper = first;  // the same name in other letters, other bytes
+  for (std::string::size_type i = upper.find("\" ", 6) + 3; upper[i] != '"'; ++i) {
+    upper[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(upper[i])));
+  }
+  upper.replace(upper.find(" x") + 2, 2, "ff");
+  const struct {
+    const char* what;
+    std::string extra;
+  } cases[] = {
+      {"the same value twice", first}, {"a name differing in case", upper}, {"a key twice", key}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Added before the end line, which counts the extra record so only the repeat is wrong.
+    std::string text = whole;
+    const std::string::size_type end = text.rfind("end ");
+    const std::uint64_t records = std::stoull(text.substr(end + 4));
+    text = text.substr(0, end) + c.extra + "end " + std::to_string(records + 1) + "\n";
+    WriteBytes(backend::RegistryFile(), text);
+    std::remove((backend::RegistryFile() + ".corrupt").c_str());
+    const std::string before = Lookup("Domains");
+    EXPECT_EQ(before, std::string("a.example\0b.example\0\0", 21)) << "the first record stands";
+
+    HKEY handle = CreateKey();
+    ASSERT_EQ(SetString(handle, "Another", std::string("a\0", 2)), ERROR_SUCCESS);
+    RegCloseKey(handle);
+    EXPECT_EQ(ReadBytes(backend::RegistryFile() + ".corrupt"), text) << "kept aside";
+    EXPECT_EQ(Lookup("Domains"), before);
+    const std::string rewritten = ReadBytes(backend::RegistryFile());
+    EXPECT_EQ(rewritten.find(c.extra), rewritten.rfind(c.extra)) << "written once";
+    // Put back for the next case.
+    WriteBytes(backend::RegistryFile(), whole);
+  }
+}
+
+TEST_F(BackendTest, DamagedCopiesNeverOverwriteOlderOnes) {
+  const std::string file = backend::RegistryFile();
+  // A thousand copies already there: .corrupt, .corrupt.2 ... .corrupt.1000.
+  WriteBytes(file + ".corrupt", "copy 1");
+  for (int n = 2; n <= 1000; ++n) WriteBytes(file + ".corrupt." + std::to_string(n), "copy");
+  for (const char* damage : {"damaged once", "damaged twice"}) {
+    WriteBytes(file, damage);
+    HKEY key = CreateKey();
+    ASSERT_NE(key, nullptr);
+    RegCloseKey(key);
+  }
+  EXPECT_EQ(ReadBytes(file + ".corrupt"), "copy 1");
+  EXPECT_EQ(ReadBytes(file + ".corrupt.1000"), "copy");
+  EXPECT_EQ(ReadBytes(file + ".corrupt.1001"), "damaged once");
+  EXPECT_EQ(ReadBytes(file + ".corrupt.1002"), "damaged twice");
 }
 
 TEST_F(BackendTest, MutatedRegistryFilesNeverCrash) {

@@ -52,10 +52,16 @@ class FilesTest : public testing::Test {
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
       paths_.push_back(folder_ + "\\TarnivoConformance-" + name);
     }
-    for (const std::string& path : paths_) DeleteFileA(path.c_str());
+    for (const std::string& path : paths_) {
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(path.c_str());
+    }
   }
   void TearDown() override {
-    for (const std::string& path : paths_) DeleteFileA(path.c_str());
+    for (const std::string& path : paths_) {
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(path.c_str());
+    }
   }
 
   HANDLE Open(const std::string& path, DWORD access, DWORD disposition) {
@@ -312,6 +318,72 @@ TEST_F(FilesTest, AttributesDeleteAndHandles) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   EXPECT_FALSE(CloseHandle(file));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(FilesTest, ReadOnlyFileIsNotDeleted) {
+  const std::string& path = paths_[0];
+  const std::string& temporary = paths_[1];
+  Make(path, "kept");
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(attributes & FILE_ATTRIBUTE_READONLY, 0u);
+
+  SetLastError(0);
+  EXPECT_FALSE(DeleteFileA(path.c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(Content(path), "kept");
+
+  // Without the flag a move onto it is refused for its being there.
+  Make(temporary, "new");
+  EXPECT_FALSE(MoveFileExA(temporary.c_str(), path.c_str(), 0));
+  EXPECT_EQ(GetLastError(), 183u) << "ERROR_ALREADY_EXISTS";
+
+  // A read-only file moves to a free name, and stays read-only there.
+  ASSERT_TRUE(MoveFileExA(path.c_str(), paths_[2].c_str(), 0));
+  EXPECT_EQ(Content(paths_[2]), "kept");
+  EXPECT_NE(GetFileAttributesA(paths_[2].c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+
+  // With MOVEFILE_REPLACE_EXISTING Wine replaces it (Windows refuses).
+  EXPECT_TRUE(MoveFileExA(temporary.c_str(), paths_[2].c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  EXPECT_EQ(Content(paths_[2]), "new");
+
+  // Writable again, a file goes.
+  Make(path, "x");
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_TRUE(DeleteFileA(path.c_str()));
+
+  SetLastError(0);
+  EXPECT_FALSE(SetFileAttributesA((folder_ + "\\TarnivoConformance-none.txt").c_str(),
+                                  FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(FilesTest, SetEndOfFileCutsAndGrowsAtThePointer) {
+  const std::string& path = paths_[0];
+  HANDLE file = Open(path, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(Write(file, "hello world"));
+  EXPECT_EQ(SetFilePointer(file, 5, nullptr, FILE_BEGIN), 5u);
+  EXPECT_TRUE(SetEndOfFile(file));
+  EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_END), 5u);
+  EXPECT_EQ(SetFilePointer(file, 8, nullptr, FILE_BEGIN), 8u);
+  EXPECT_TRUE(SetEndOfFile(file));
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_EQ(Content(path), std::string("hello\0\0\0", 8));
+
+  // A handle without write access cannot cut (Wine: ERROR_INVALID_PARAMETER).
+  file = Open(path, GENERIC_READ, OPEN_EXISTING);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  SetFilePointer(file, 1, nullptr, FILE_BEGIN);
+  SetLastError(0);
+  EXPECT_FALSE(SetEndOfFile(file));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_EQ(Content(path).size(), 8u);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -13,13 +12,18 @@
 #include "list_file_support.h"
 #include "store/site_list.h"
 #include "store/site_list_file.h"
+#include "support/fault_seam.h"
 
 namespace tarnivo {
 namespace {
 
 using namespace std::string_literals;
+using backend::FaultPoint;
+using ::testing_support::FailCall;
 using testing_support::FileExists;
 using testing_support::ReadBytes;
+using ::testing_support::ScopedFaults;
+using ::testing_support::ShortWrite;
 using testing_support::WriteBytes;
 using Strings = std::vector<std::string>;
 
@@ -38,15 +42,8 @@ class SiteListFileTest : public ::testing::Test {
   }
 
   static void RemoveFiles() {
-    rmdir(HostPath(kSiteListFileName).c_str());
-    rmdir(HostPath("tarnivo.dll.new").c_str());
     DeleteFileA(SiteListFile().c_str());
     DeleteFileA((SiteListFile() + ".new").c_str());
-  }
-
-  // A path in the system directory as the Linux host spells it.
-  static std::string HostPath(const std::string& name) {
-    return backend::SystemDirectory() + "/" + name;
   }
 
   static std::string FileBytes() {
@@ -84,8 +81,10 @@ TEST_F(SiteListFileTest, StartUpWithoutAFileCreatesAnEmptyOne) {
 
 TEST_F(SiteListFileTest, ExistsIsFalseForWhatCannotBeOpenedForReading) {
   EXPECT_FALSE(SiteListExists(SystemDirectory() + "missing.dll"));
-  ASSERT_EQ(mkdir(HostPath(kSiteListFileName).c_str(), 0755), 0);
+  ASSERT_TRUE(WriteBytes(SiteListFile(), "\"kept\"\r\n"));
+  ScopedFaults faults(FailCall(FaultPoint::kCreateFile, 1, 32 /* ERROR_SHARING_VIOLATION */));
   EXPECT_FALSE(SiteListExists(SiteListFile()));
+  EXPECT_TRUE(SiteListExists(SiteListFile())) << "the next open works again";
 }
 
 TEST_F(SiteListFileTest, SaveWritesStoredSitesThenMarkedActiveXEntries) {
@@ -210,26 +209,78 @@ TEST_F(SiteListFileTest, AppendCreatesAMissingFileAndClosesAnOpenLastLine) {
 }
 
 TEST_F(SiteListFileTest, AppendThatCannotOpenTheFileStillAddsTheEntry) {
-  ASSERT_EQ(mkdir(HostPath(kSiteListFileName).c_str(), 0755), 0);
-  AppendSiteEntry("www.example.com");
+  {
+    ScopedFaults faults(FailCall(FaultPoint::kCreateFile, 1, ERROR_ACCESS_DENIED));
+    AppendSiteEntry("www.example.com");
+  }
+  EXPECT_FALSE(FileExists(SiteListFile()));
   EXPECT_EQ(AllowedSites().Texts(), Strings{"example.com"});
+}
+
+TEST_F(SiteListFileTest, AppendThatStopsPartWayLeavesNoTornLine) {
+  const std::string old = "\"keep.example\"\r\n";
+  ASSERT_TRUE(WriteBytes(SiteListFile(), old));
+  for (bool succeed : {false, true}) {
+    SCOPED_TRACE(succeed ? "a short write that reports success" : "a write that fails");
+    {
+      // "a-rathe: the first 8 bytes of the line, then a full disk.
+      backend::FaultPlan plan = ShortWrite(1, 8, succeed);
+      plan.and_after = true;
+      ScopedFaults faults(plan);
+      AppendSiteEntry("a-rather-long.example");
+    }
+    EXPECT_EQ(FileBytes(), old) << "cut back to its old length";
+  }
+  // The next append stands on a line of its own, and both entries load.
+  AppendSiteEntry("next.example");
+  EXPECT_EQ(FileBytes(), old + "\"next.example\"\r\n");
+  AllowedSites().Clear();
+  LoadSiteLists();
+  EXPECT_EQ(AllowedSites().Texts(), (Strings{"keep.example", "next.example"}));
+}
+
+TEST_F(SiteListFileTest, AppendThatCannotReadTheLastByteWritesNothing) {
+  const std::string hand = "\"keep.example\"\r\nhand.example";
+  // The seek to the end, the seek to the last byte, the read of it.
+  const struct {
+    FaultPoint point;
+    int nth;
+  } faults[] = {{FaultPoint::kSetFilePointer, 1},
+                {FaultPoint::kSetFilePointer, 2},
+                {FaultPoint::kReadFile, 1}};
+  for (const auto& fault : faults) {
+    SCOPED_TRACE(std::string(backend::FaultPointName(fault.point)) + " " +
+                 std::to_string(fault.nth));
+    ASSERT_TRUE(WriteBytes(SiteListFile(), hand));
+    AllowedSites().Clear();
+    {
+      ScopedFaults armed(FailCall(fault.point, fault.nth, ERROR_ACCESS_DENIED));
+      AppendSiteEntry("new.example");
+      EXPECT_EQ(armed.Fired(), 1u);
+    }
+    EXPECT_EQ(FileBytes(), hand);
+    EXPECT_EQ(AllowedSites().Texts(), Strings{"new.example"});
+  }
 }
 
 TEST_F(SiteListFileTest, SaveThatCannotWriteLeavesTheOldFileWhole) {
   const std::string old = "\"keep.example\"\r\n\"x#AX\"\r\n";
-  ASSERT_TRUE(WriteBytes(SiteListFile(), old));
-  ASSERT_EQ(mkdir(HostPath("tarnivo.dll.new").c_str(), 0755), 0);
-  AllowedSites().Add("new.example");
-  SaveSiteLists();
-  EXPECT_EQ(FileBytes(), old);
-  EXPECT_EQ(AllowedSites().Texts(), Strings{"new.example"});  // the lists stay as they are
-}
-
-TEST_F(SiteListFileTest, SaveThatCannotReplaceTheFileLeavesNothingBehind) {
-  ASSERT_EQ(mkdir(HostPath(kSiteListFileName).c_str(), 0755), 0);
-  AllowedSites().Add("new.example");
-  SaveSiteLists();
-  EXPECT_FALSE(FileExists(SiteListFile() + ".new"));
+  const FaultPoint points[] = {FaultPoint::kCreateFile, FaultPoint::kWriteFile,
+                               FaultPoint::kFlushFileBuffers, FaultPoint::kCloseHandle,
+                               FaultPoint::kMoveFile};
+  for (FaultPoint point : points) {
+    SCOPED_TRACE(backend::FaultPointName(point));
+    ASSERT_TRUE(WriteBytes(SiteListFile(), old));
+    AllowedSites().Clear();
+    AllowedSites().Add("new.example");
+    {
+      ScopedFaults faults(FailCall(point, 1, ERROR_ACCESS_DENIED));
+      SaveSiteLists();
+    }
+    EXPECT_EQ(FileBytes(), old);
+    EXPECT_FALSE(FileExists(SiteListFile() + ".new")) << "nothing left behind";
+    EXPECT_EQ(AllowedSites().Texts(), Strings{"new.example"});  // the lists stay as they are
+  }
 }
 
 TEST_F(SiteListFileTest, SaveReplacesALeftoverTemporaryFile) {

@@ -267,3 +267,74 @@ ShellExecuteCall LastShellExecute();
 void ResetShellExecutes();
 
 }  // namespace backend
+
+// --- Faults: file and registry calls that fail on demand (tests only) ---
+//
+// Every file and registry function of the back end passes one check before it does anything;
+// a test arms a plan and the chosen call fails there with the chosen error, as the function
+// reports errors (SetLastError and its failure value, or the LONG a registry function
+// returns). Calls are counted from the arming, per function and over all of them, whether or
+// not they fail. Unarmed, the check is one relaxed atomic load.
+
+#include <cstdint>
+#include <vector>
+
+namespace backend {
+
+enum class FaultPoint {
+  kCreateFile,
+  kReadFile,
+  kWriteFile,
+  kSetFilePointer,
+  kFlushFileBuffers,
+  kCloseHandle,  // of a file: the handle is closed all the same
+  kMoveFile,
+  kDeleteFile,
+  kGetFileAttributes,
+  kSetFileAttributes,
+  kSetEndOfFile,
+  kFindFirstFile,
+  kProfileRead,  // GetPrivateProfileStringA's read of its file: it answers as for no file
+  kRegCreateKey,
+  kRegOpenKey,
+  kRegSetValue,
+  kRegQueryValue,
+  kRegDeleteValue,
+  kRegDeleteKey,
+  kRegCloseKey,
+  // The back end's own write of a registry file (the registry and a copy of a damaged one):
+  // part of the new file is written, then the write fails and the registry call that
+  // made it answers ERROR_REGISTRY_IO_FAILED; the file on disk stays as it was.
+  kRegistryFileWrite,
+  kAny,  // in a plan: every function above counts
+};
+inline constexpr int kFaultPoints = static_cast<int>(FaultPoint::kAny);
+// The function's name, e.g. "WriteFile".
+const char* FaultPointName(FaultPoint point);
+
+enum class FaultKind {
+  kFail,                // the call fails before it does anything
+  kWritePartThenFail,   // WriteFile writes `part` bytes, then fails (the count says `part`)
+  kWritePartAndSucceed  // WriteFile writes `part` bytes and succeeds (a full disk)
+};
+
+struct FaultPlan {
+  FaultPoint point = FaultPoint::kAny;  // which calls count towards `nth`
+  std::uint64_t nth = 0;                // 1 for the first; 0 arms counting only
+  bool and_after = false;               // every counted call from the n-th on fails too
+  DWORD error = ERROR_ACCESS_DENIED;    // the last error, or the LONG a registry call returns
+  FaultKind kind = FaultKind::kFail;    // the short kinds apply to WriteFile (other calls fail)
+  DWORD part = 0;                       // bytes a short write keeps (at most the count less 1)
+};
+
+// Arms `plan` (the counts start again from 0), or disarms. Process-wide.
+void ArmFaults(const FaultPlan& plan);
+void DisarmFaults();
+// Calls made since the arming: of one function, or of all of them (kAny), and the faults
+// that fired.
+std::uint64_t FaultCalls(FaultPoint point = FaultPoint::kAny);
+std::uint64_t FaultsFired();
+// The functions called since the arming, in order (the first 10000).
+std::vector<FaultPoint> FaultCallOrder();
+
+}  // namespace backend

@@ -1,6 +1,7 @@
 // Pieces shared by the files of the Linux back end. Not for the system's code or tests.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -9,7 +10,27 @@
 
 #include "platform/linux/win32_api.h"
 
+namespace backend {
+enum class FaultPoint;
+}
+
 namespace backend::internal {
+
+// --- Faults (faults.cpp) ---
+
+// What an armed fault asks of the call that hit it.
+struct Fault {
+  DWORD error = 0;
+  bool short_write = false;     // WriteFile: write `part` bytes first
+  bool report_success = false;  // ... and report success with them
+  DWORD part = 0;
+};
+extern std::atomic<bool> g_faults_armed;
+// Counts a call of `point` and says whether it fails; only while a plan is armed.
+bool FaultHitSlow(FaultPoint point, Fault* fault);
+inline bool FaultHit(FaultPoint point, Fault* fault) {
+  return g_faults_armed.load(std::memory_order_relaxed) && FaultHitSlow(point, fault);
+}
 
 // Sends one line to the observer, if one is set. Never call it while holding a lock of
 // the back end: an observer may call back into the API.

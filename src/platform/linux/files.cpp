@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -40,6 +41,16 @@ std::map<std::uintptr_t, OpenFile> g_files;
 std::uintptr_t g_next_handle = 0x2000;
 
 void Fail(DWORD code) { SetLastError(code); }
+
+using backend::FaultPoint;
+
+// True, with the last error set, when an armed fault fails this call of `point`.
+bool Faulted(FaultPoint point) {
+  backend::internal::Fault fault;
+  if (!backend::internal::FaultHit(point, &fault)) return false;
+  Fail(fault.error);
+  return true;
+}
 
 std::string ParentOf(const std::string& path) {
   std::string::size_type slash = path.find_last_of('/');
@@ -83,6 +94,11 @@ DWORD ErrorFor(int error, const std::string& path) {
   }
 }
 
+// A file (not a folder) without any write permission: what Windows calls read-only.
+bool IsReadOnlyFile(const struct stat& info) {
+  return !S_ISDIR(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
 bool Exists(const std::string& path) {
   struct stat info {};
   return lstat(path.c_str(), &info) == 0;
@@ -119,6 +135,7 @@ UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                           LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
+  if (Faulted(FaultPoint::kCreateFile)) return INVALID_HANDLE_VALUE;
   (void)dwShareMode;
   (void)lpSecurityAttributes;
   (void)dwFlagsAndAttributes;
@@ -214,6 +231,7 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                      LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped) {
   (void)lpOverlapped;
   if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
+  if (Faulted(FaultPoint::kReadFile)) return FALSE;
   const int fd = DescriptorFor(hFile, false, lpBuffer, nNumberOfBytesToRead);
   if (fd < 0) return FALSE;
   char* out = static_cast<char*>(lpBuffer);
@@ -237,12 +255,21 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
                       LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
   (void)lpOverlapped;
   if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = 0;
+  backend::internal::Fault fault;
+  const bool faulted = backend::internal::FaultHit(FaultPoint::kWriteFile, &fault);
+  if (faulted && !fault.short_write) {
+    Fail(fault.error);
+    return FALSE;
+  }
   const int fd = DescriptorFor(hFile, true, lpBuffer, nNumberOfBytesToWrite);
   if (fd < 0) return FALSE;
   const char* in = static_cast<const char*>(lpBuffer);
+  DWORD wanted = nNumberOfBytesToWrite;
+  // A short write keeps fewer bytes than asked for, at most all but one.
+  if (faulted) wanted = std::min(fault.part, wanted > 0 ? wanted - 1 : 0);
   DWORD total = 0;
-  while (total < nNumberOfBytesToWrite) {
-    ssize_t put = write(fd, in + total, nNumberOfBytesToWrite - total);
+  while (total < wanted) {
+    ssize_t put = write(fd, in + total, wanted - total);
     if (put < 0) {
       if (errno == EINTR) continue;
       if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = total;
@@ -252,11 +279,16 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     total += static_cast<DWORD>(put);
   }
   if (lpNumberOfBytesWritten != nullptr) *lpNumberOfBytesWritten = total;
+  if (faulted && !fault.report_success) {
+    Fail(fault.error);
+    return FALSE;
+  }
   return TRUE;
 }
 
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, LONG* lpDistanceToMoveHigh,
                             DWORD dwMoveMethod) {
+  if (Faulted(FaultPoint::kSetFilePointer)) return INVALID_SET_FILE_POINTER;
   int fd = -1;
   {
     std::lock_guard<std::mutex> lock(g_files_mutex);
@@ -320,6 +352,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, LONG* lpDistance
 }
 
 BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
+  if (Faulted(FaultPoint::kFlushFileBuffers)) return FALSE;
   int fd = -1;
   {
     std::lock_guard<std::mutex> lock(g_files_mutex);
@@ -341,6 +374,37 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
   return TRUE;
 }
 
+BOOL WINAPI SetEndOfFile(HANDLE hFile) {
+  int fd = -1;
+  {
+    std::lock_guard<std::mutex> lock(g_files_mutex);
+    OpenFile* file = Find(hFile);
+    if (file == nullptr) {
+      Fail(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    if (!file->can_write) {
+      Fail(ERROR_INVALID_PARAMETER);  // as Wine answers for a handle opened for reading
+      return FALSE;
+    }
+    fd = file->fd;
+  }
+  if (Faulted(FaultPoint::kSetEndOfFile)) return FALSE;
+  // The file ends at the file pointer: cut there, or grown with zeros up to it.
+  const off_t here = lseek(fd, 0, SEEK_CUR);
+  int result = here < 0 ? -1 : 0;
+  if (result == 0) {
+    do {
+      result = ftruncate(fd, here);
+    } while (result != 0 && errno == EINTR);
+  }
+  if (result != 0) {
+    Fail(ErrorFor(errno, ""));
+    return FALSE;
+  }
+  return TRUE;
+}
+
 BOOL WINAPI CloseHandle(HANDLE hObject) {
   int fd = -1;
   {
@@ -354,10 +418,13 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
     g_files.erase(it);
   }
   close(fd);
+  // A failed close still closes the handle, as a close whose last write-back failed.
+  if (Faulted(FaultPoint::kCloseHandle)) return FALSE;
   return TRUE;
 }
 
 BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+  if (Faulted(FaultPoint::kMoveFile)) return FALSE;
   if (lpExistingFileName == nullptr || lpNewFileName == nullptr) {
     Fail(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -379,6 +446,7 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
       Fail(kErrorAlreadyExists);
       return FALSE;
     }
+    // A folder is never replaced; a read-only file is, as Wine replaces it.
     if (S_ISDIR(target.st_mode)) {
       Fail(ERROR_ACCESS_DENIED);
       return FALSE;
@@ -406,11 +474,17 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
+  if (Faulted(FaultPoint::kDeleteFile)) return FALSE;
   if (lpFileName == nullptr) {
     Fail(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   std::string path = backend::internal::DiskPath(lpFileName);
+  struct stat info {};
+  if (lstat(path.c_str(), &info) == 0 && IsReadOnlyFile(info)) {
+    Fail(ERROR_ACCESS_DENIED);  // a read-only file is not deleted
+    return FALSE;
+  }
   if (unlink(path.c_str()) != 0) {
     Fail(ErrorFor(errno, path));
     return FALSE;
@@ -447,7 +521,36 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
   return TRUE;
 }
 
+BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
+  if (lpFileName == nullptr) {
+    Fail(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (Faulted(FaultPoint::kSetFileAttributes)) return FALSE;
+  std::string path = backend::internal::DiskPath(lpFileName);
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    Fail(ErrorFor(errno, path));
+    return FALSE;
+  }
+  // Only the read-only attribute is kept, as Wine keeps it: a file without any write
+  // permission is read-only. A folder's permissions stay.
+  if (S_ISDIR(info.st_mode)) return TRUE;
+  mode_t mode = info.st_mode & 07777;
+  if (dwFileAttributes & kAttributeReadOnly) {
+    mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+  } else if ((mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    mode |= S_IWUSR;
+  }
+  if (chmod(path.c_str(), mode) != 0) {
+    Fail(ErrorFor(errno, path));
+    return FALSE;
+  }
+  return TRUE;
+}
+
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
+  if (Faulted(FaultPoint::kGetFileAttributes)) return INVALID_FILE_ATTRIBUTES;
   if (lpFileName == nullptr) {
     Fail(ERROR_INVALID_PARAMETER);
     return INVALID_FILE_ATTRIBUTES;

@@ -96,6 +96,11 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
+  backend::internal::Fault fault;
+  if (backend::internal::FaultHit(backend::FaultPoint::kFindFirstFile, &fault)) {
+    SetLastError(fault.error);
+    return INVALID_HANDLE_VALUE;
+  }
   const std::string path = backend::internal::DiskPath(lpFileName);
   const std::string::size_type slash = path.find_last_of('/');
   const std::string folder =

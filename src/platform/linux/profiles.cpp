@@ -159,7 +159,13 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
     std::string name = lpFileName;
     if (name.find_first_of("\\/:") == std::string::npos) name = "C:\\windows\\" + name;
     std::string bytes;
-    if (ReadWhole(backend::internal::DiskPath(name.c_str()), &bytes)) sections = Parse(bytes);
+    // A file that cannot be read answers as a missing one.
+    backend::internal::Fault fault;
+    if (backend::internal::FaultHit(backend::FaultPoint::kProfileRead, &fault)) {
+      SetLastError(fault.error);
+    } else if (ReadWhole(backend::internal::DiskPath(name.c_str()), &bytes)) {
+      sections = Parse(bytes);
+    }
   }
   if (lpAppName == nullptr) {
     std::vector<std::string> names;

@@ -30,6 +30,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,15 @@ std::vector<std::string> Components(LPCSTR sub) {
   }
   if (!current.empty()) parts.push_back(current);
   return parts;
+}
+
+using backend::FaultPoint;
+
+// The result an armed fault gives this call of `point`, or ERROR_SUCCESS.
+LONG Injected(FaultPoint point) {
+  backend::internal::Fault fault;
+  if (!backend::internal::FaultHit(point, &fault)) return ERROR_SUCCESS;
+  return fault.error != 0 ? static_cast<LONG>(fault.error) : ERROR_ACCESS_DENIED;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -277,6 +287,7 @@ Parsed Parse(const std::string& text) {
   std::uint64_t records = 0;
   bool ended = false;
   std::vector<std::pair<std::string, Value>> values;
+  std::set<std::string> recorded;
   while (position < text.size()) {
     std::size_t newline = text.find('\n', position);
     if (newline == std::string::npos) {
@@ -304,6 +315,11 @@ Parsed Parse(const std::string& text) {
     if (tokens.size() == 3 && tokens[0] == "key" && tokens[1].size() == 16 &&
         ParseNumber(tokens[1], 16, UINT64_MAX, number) && number != 0 && Unquote(tokens[2], path) &&
         CheckedPath(path, canonical)) {
+      // A key recorded twice is damage: the first record stands.
+      if (!recorded.insert(LowerCase(canonical)).second) {
+        parsed.clean = false;
+        continue;
+      }
       Key& key = EnsureKey(parsed.tree, canonical, number);
       key.id = number;
       key.path = canonical;
@@ -353,7 +369,12 @@ Parsed Parse(const std::string& text) {
       EnsureKey(parsed.tree, entry.first, DerivedId(LowerCase(entry.first)));
       found = parsed.tree.find(LowerCase(entry.first));
     }
-    found->second.values[LowerCase(entry.second.name)] = std::move(entry.second);
+    // A value recorded twice (its name again, in any case) is damage: the first stands, and
+    // the file is copied aside before a write drops the other.
+    if (!found->second.values.emplace(LowerCase(entry.second.name), std::move(entry.second))
+             .second) {
+      parsed.clean = false;
+    }
   }
   return parsed;
 }
@@ -427,14 +448,26 @@ void SyncFolder(const std::string& folder) {
   }
 }
 
-// Writes `text` to `path` through a temporary file, synced and renamed into place.
-bool ReplaceFile(const std::string& path, const std::string& text) {
+// Writes `text` to `path` through a temporary file, synced and renamed into place. Unless
+// `replace`, a file already at `path` stays and the write fails with `*taken` set.
+bool ReplaceFile(const std::string& path, const std::string& text, bool replace = true,
+                 bool* taken = nullptr) {
   std::string temporary = path + ".tmp";
   int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
-  bool good = WriteAll(fd, text) && fsync(fd) == 0;
+  // An injected fault stops the write half-way, as a full disk would.
+  backend::internal::Fault fault;
+  bool good = backend::internal::FaultHit(FaultPoint::kRegistryFileWrite, &fault)
+                  ? (WriteAll(fd, text.substr(0, text.size() / 2)), false)
+                  : WriteAll(fd, text) && fsync(fd) == 0;
   good = close(fd) == 0 && good;
-  if (!good || rename(temporary.c_str(), path.c_str()) != 0) {
+  if (good) {
+    good = (replace ? rename(temporary.c_str(), path.c_str())
+                    : renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(),
+                                RENAME_NOREPLACE)) == 0;
+    if (!good && taken != nullptr) *taken = errno == EEXIST;
+  }
+  if (!good) {
     unlink(temporary.c_str());
     return false;
   }
@@ -442,14 +475,19 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
   return true;
 }
 
-// The first free name for a copy of a damaged registry file.
-std::string CorruptCopyName(const std::string& file) {
-  std::string name = file + ".corrupt";
+// Keeps `raw`, a damaged registry file, in a copy beside it: ".corrupt", then ".corrupt.2",
+// ".corrupt.3", ... the first name not taken. An older copy is never overwritten. The name
+// used goes to `copy`; false when no copy could be written.
+bool KeepDamagedCopy(const std::string& file, const std::string& raw, std::string& copy) {
   struct stat info {};
-  for (int n = 2; n < 1000 && stat(name.c_str(), &info) == 0; ++n) {
-    name = file + ".corrupt." + std::to_string(n);
+  for (std::uint64_t n = 1; n != 0; ++n) {
+    copy = n == 1 ? file + ".corrupt" : file + ".corrupt." + std::to_string(n);
+    if (lstat(copy.c_str(), &info) == 0) continue;
+    bool taken = false;
+    if (ReplaceFile(copy, raw, false, &taken)) return true;
+    if (!taken) return false;  // another process took the name meanwhile: the next one
   }
-  return name;
+  return false;
 }
 
 // What a version of the registry file looked like: its identity on disk and the stamp
@@ -606,8 +644,8 @@ LONG Change(const std::function<LONG(Tree&, bool&)>& change, std::vector<std::st
   std::string file = backend::RegistryFile();
   if (!raw.empty()) {
     // Keep what could not be read: the rewrite below holds only the readable part.
-    std::string copy = CorruptCopyName(file);
-    if (!ReplaceFile(copy, raw)) return kErrorRegistryIoFailed;
+    std::string copy;
+    if (!KeepDamagedCopy(file, raw, copy)) return kErrorRegistryIoFailed;
     reports.push_back("registry file damaged; its readable part is kept, the original is " + copy);
   }
   parsed->stamp = HexNumber(RandomNumber());
@@ -759,6 +797,7 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
   (void)lpSecurityAttributes;
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
+  if (LONG fault = Injected(FaultPoint::kRegCreateKey)) return fault;
   std::vector<std::string> reports;
   LONG result = ERROR_SUCCESS;
   {
@@ -818,6 +857,7 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM sa
   (void)ulOptions;
   if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
+  if (LONG fault = Injected(FaultPoint::kRegOpenKey)) return fault;
   std::lock_guard<std::mutex> lock(g_mutex);
   Target parent;
   LONG result = Resolve(hKey, parent);
@@ -841,6 +881,7 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM sa
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                            const BYTE* lpData, DWORD cbData) {
   (void)Reserved;
+  if (LONG fault = Injected(FaultPoint::kRegSetValue)) return fault;
   std::vector<std::string> reports;
   LONG result = ERROR_SUCCESS;
   {
@@ -883,6 +924,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD 
 
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                              LPBYTE lpData, LPDWORD lpcbData) {
+  if (LONG fault = Injected(FaultPoint::kRegQueryValue)) return fault;
   if ((lpData != nullptr && lpcbData == nullptr) || lpReserved != nullptr) {
     return ERROR_INVALID_PARAMETER;
   }
@@ -916,6 +958,7 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
 }
 
 LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+  if (LONG fault = Injected(FaultPoint::kRegDeleteValue)) return fault;
   std::vector<std::string> reports;
   LONG result = ERROR_SUCCESS;
   {
@@ -944,6 +987,7 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
 }
 
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+  if (LONG fault = Injected(FaultPoint::kRegDeleteKey)) return fault;
   if (lpSubKey == nullptr) return ERROR_INVALID_PARAMETER;
   std::vector<std::string> reports;
   LONG result = ERROR_SUCCESS;
@@ -979,6 +1023,7 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
 }
 
 LONG WINAPI RegCloseKey(HKEY hKey) {
+  if (LONG fault = Injected(FaultPoint::kRegCloseKey)) return fault;
   if (RootName(hKey) != nullptr) return ERROR_SUCCESS;
   std::lock_guard<std::mutex> lock(g_mutex);
   if (g_handles.erase(reinterpret_cast<std::uintptr_t>(hKey)) == 0) return ERROR_INVALID_HANDLE;
