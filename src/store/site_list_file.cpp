@@ -171,6 +171,10 @@ void SaveSiteLists() {
   // The new content goes to a file beside the list and then takes its place, so a save that
   // fails half-way leaves the old list whole.
   const std::string path = SiteListFile();
+  // A list file the user made read-only is kept as it is, on every platform: Windows refuses
+  // to replace it, and some systems would replace it all the same.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return;
   const std::string temporary = path + kSaveSuffix;
   HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -283,6 +283,19 @@ TEST_F(SiteListFileTest, SaveThatCannotWriteLeavesTheOldFileWhole) {
   }
 }
 
+TEST_F(SiteListFileTest, SaveKeepsAReadOnlyListFile) {
+  const std::string old = "\"keep.example\"\r\n";
+  ASSERT_TRUE(WriteBytes(SiteListFile(), old));
+  ASSERT_TRUE(SetFileAttributesA(SiteListFile().c_str(), FILE_ATTRIBUTE_READONLY));
+  AllowedSites().Add("new.example");
+  SaveSiteLists();
+  EXPECT_EQ(FileBytes(), old);
+  EXPECT_FALSE(FileExists(SiteListFile() + ".new"));
+  ASSERT_TRUE(SetFileAttributesA(SiteListFile().c_str(), FILE_ATTRIBUTE_NORMAL));
+  SaveSiteLists();
+  EXPECT_EQ(FileBytes(), "\"new.example\"\r\n");
+}
+
 TEST_F(SiteListFileTest, SaveReplacesALeftoverTemporaryFile) {
   ASSERT_TRUE(WriteBytes(SiteListFile() + ".new", "\"stale\"\r\n\"more stale\"\r\n"));
   ASSERT_TRUE(WriteBytes(SiteListFile(), "\"old\"\r\n"));
