@@ -18,6 +18,11 @@ constexpr const char* kProcessNL = "processNL";
 constexpr const char* kProcessNC = "processNC";
 constexpr const char* kProcessAX = "processAX";
 
+// The machine-wide mutex that orders the updates of processNC, and how long an update waits
+// for it before it counts without it.
+constexpr const char* kBlockedCountMutex = "Tarnivo.BlockedCount";
+constexpr DWORD kBlockedCountWaitMs = 2000;
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Cuts a copy read from the store to its first character ("" stays "").
@@ -114,11 +119,23 @@ std::int32_t ReadBlockedCount() {
 }
 
 void IncrementBlockedCount() {
+  // The re-read, the increment and the store run under a mutex shared by every process of
+  // the machine, so that bands of several browsers blocking at once lose no increment. A
+  // mutex that cannot be had in time (or made at all) still lets the count go up, unlocked.
+  // One handle serves every thread of the process; it stays open while the process lives.
+  static const HANDLE count_mutex = CreateMutexA(nullptr, FALSE, kBlockedCountMutex);
+  bool locked = false;
+  if (count_mutex != nullptr) {
+    const DWORD wait = WaitForSingleObject(count_mutex, kBlockedCountWaitMs);
+    // An owner that ended without releasing it leaves the count as it last stored it.
+    locked = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+  }
   // Re-read just before the update, so every band on every thread adds to one total.
   std::int32_t count = ReadBlockedCount();
   if (count < std::numeric_limits<std::int32_t>::max()) ++count;
   ModReg::SetKeyValue(kSettingsKey, kProcessNC, std::to_string(count), REG_SZ);
   shared.BlockedCount = count;
+  if (locked) ReleaseMutex(count_mutex);
 }
 
 }  // namespace tarnivo

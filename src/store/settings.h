@@ -48,7 +48,9 @@ void CreateFirstRunSettings(std::string& enabled);
 std::int32_t ReadBlockedCount();
 
 // Re-reads processNC, adds one (held at 2147483647), stores the new decimal text and keeps
-// it in BlockedCount.
+// it in BlockedCount, all under the machine-wide mutex "Tarnivo.BlockedCount" (waited for up
+// to 2 s; without it the count still goes up, unlocked), so that processes blocking at once
+// lose no increment.
 void IncrementBlockedCount();
 
 }  // namespace tarnivo

@@ -475,6 +475,39 @@ TEST_F(BackendTest, ConcurrentWritersLoseNothing) {
   EXPECT_FALSE(FileExists(backend::RegistryFile() + ".corrupt"));
 }
 
+// A named mutex is a file of the root's "mutexes" folder. Any name stays inside that folder,
+// and a file left damaged by a process that is gone does not stop the next process that
+// makes the mutex.
+TEST_F(BackendTest, MutexFilesStayInTheirFolderAndStartAfresh) {
+  const std::string folder = backend::Root() + "/mutexes";
+  const std::vector<std::string> names = {"a/../b", "..", "a\\b", "Tarnivo.BlockedCount",
+                                          std::string(250, 'x')};
+  std::vector<HANDLE> handles;
+  for (const std::string& name : names) {
+    SetLastError(1234);
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
+    ASSERT_NE(mutex, nullptr) << name;
+    EXPECT_EQ(GetLastError(), 0u) << name << ": each name is its own new mutex";
+    handles.push_back(mutex);
+  }
+  for (HANDLE mutex : handles) {
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    EXPECT_TRUE(CloseHandle(mutex));
+  }
+  EXPECT_TRUE(FileExists(folder + "/a%2f..%2fb"));
+  EXPECT_TRUE(FileExists(folder + "/a%5cb"));
+  EXPECT_FALSE(FileExists(backend::Root() + "/b"));
+
+  WriteBytes(folder + "/Tarnivo.BlockedCount", std::string(5000, '\xff'));
+  SetLastError(1234);
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, "Tarnivo.BlockedCount");
+  ASSERT_NE(mutex, nullptr);
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(ReleaseMutex(mutex));
+  EXPECT_TRUE(CloseHandle(mutex));
+}
+
 }  // namespace
 
 #endif  // _WIN32

@@ -63,6 +63,11 @@ std::string DiskPath(const char* name);
 // The name an A function gives a file on disk: C:\... below ROOT/drive_c, Z:\... elsewhere.
 std::string WindowsPath(const std::string& disk);
 
+// --- Mutexes (mutexes.cpp) ---
+
+// Closes a mutex handle; false when `handle` is not one (CloseHandle tries other kinds).
+bool CloseMutexHandle(HANDLE handle);
+
 // --- The virtual clock (clock.cpp) ---
 
 // Milliseconds since the clock's start; GetTickCount is the low 32 bits.

@@ -411,6 +411,7 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
     std::lock_guard<std::mutex> lock(g_files_mutex);
     auto it = g_files.find(reinterpret_cast<std::uintptr_t>(hObject));
     if (it == g_files.end()) {
+      if (backend::internal::CloseMutexHandle(hObject)) return TRUE;
       Fail(ERROR_INVALID_HANDLE);
       return FALSE;
     }

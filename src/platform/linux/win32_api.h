@@ -305,6 +305,8 @@ constexpr LONG ERROR_CLASS_DOES_NOT_EXIST = 1411;
 constexpr LONG ERROR_CLASS_HAS_WINDOWS = 1412;
 constexpr LONG ERROR_MENU_ITEM_NOT_FOUND = 1456;
 constexpr LONG ERROR_TIMEOUT = 1460;
+constexpr LONG ERROR_ALREADY_EXISTS = 183;
+constexpr LONG ERROR_NOT_OWNER = 288;
 
 // Registry.
 constexpr DWORD REG_NONE = 0;
@@ -347,6 +349,16 @@ constexpr UINT MAX_PATH = 260;
 constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+
+// Waits and mutexes.
+constexpr DWORD INFINITE = 0xFFFFFFFFu;
+constexpr DWORD WAIT_OBJECT_0 = 0x00000000u;
+constexpr DWORD WAIT_ABANDONED = 0x00000080u;
+constexpr DWORD WAIT_TIMEOUT = 0x00000102u;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+constexpr DWORD SYNCHRONIZE = 0x00100000u;
+constexpr DWORD MUTEX_MODIFY_STATE = 0x0001u;
+constexpr DWORD MUTEX_ALL_ACCESS = 0x001F0001u;
 
 struct FILETIME {
   DWORD dwLowDateTime;
@@ -551,6 +563,16 @@ HMENU WINAPI GetSubMenu(HMENU hMenu, int nPos);
 HMENU WINAPI GetMenu(HWND hWnd);
 BOOL WINAPI SetMenu(HWND hWnd, HMENU hMenu);
 DWORD WINAPI CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck);
+
+// Mutexes: named ones are shared by every process of the machine (every process that uses
+// the same root folder), as on Windows. A thread that owns a mutex may wait on it again; it
+// releases it as many times as it waited. The next waiter on a mutex whose owning thread or
+// process ended without releasing it gets WAIT_ABANDONED and owns it. Timeouts are in real
+// milliseconds, not on the virtual clock.
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner,
+                           LPCSTR lpName);
+BOOL WINAPI ReleaseMutex(HANDLE hMutex);
+DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 
 // Time: the virtual clock of the Linux back end (see backend.h).
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
