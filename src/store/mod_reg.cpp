@@ -66,14 +66,22 @@ LONG SetValueEx(HKEY key, const std::string& valueName, DWORD valueType, const R
 }
 
 std::string QueryValue(const std::string& keyName, const std::string& valueName) {
+  std::string text;
+  QueryValueResult(keyName, valueName, text);
+  return text;
+}
+
+LONG QueryValueResult(const std::string& keyName, const std::string& valueName, std::string& text) {
+  text.clear();
   HKEY key = nullptr;
-  RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, kKeyAccess, &key);
+  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, kKeyAccess, &key);
   // A missing key reads as "".
-  if (key == nullptr) return std::string();
+  if (key == nullptr) return opened != ERROR_SUCCESS ? opened : ERROR_FILE_NOT_FOUND;
   RegVariant value;
-  QueryValueEx(key, valueName, value);
+  const LONG result = QueryValueEx(key, valueName, value);
   RegCloseKey(key);
-  return VariantText(value);
+  text = VariantText(value);
+  return result;
 }
 
 LONG QueryValueEx(HKEY key, const std::string& valueName, RegVariant& value) {

@@ -131,10 +131,18 @@ void IncrementBlockedCount() {
     locked = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
   }
   // Re-read just before the update, so every band on every thread adds to one total.
-  std::int32_t count = ReadBlockedCount();
-  if (count < std::numeric_limits<std::int32_t>::max()) ++count;
-  ModReg::SetKeyValue(kSettingsKey, kProcessNC, std::to_string(count), REG_SZ);
-  shared.BlockedCount = count;
+  std::string stored;
+  const LONG read = ModReg::QueryValueResult(kSettingsKey, kProcessNC, stored);
+  if (read == ERROR_SUCCESS || read == ERROR_FILE_NOT_FOUND || read == -1) {
+    std::int32_t count = StoredNumber(stored);
+    if (count < std::numeric_limits<std::int32_t>::max()) ++count;
+    ModReg::SetKeyValue(kSettingsKey, kProcessNC, std::to_string(count), REG_SZ);
+    shared.BlockedCount = count;
+  } else if (shared.BlockedCount < std::numeric_limits<std::int32_t>::max()) {
+    // The stored total could not be read: it is kept rather than overwritten by a count
+    // from zero, and only this band's copy goes up.
+    ++shared.BlockedCount;
+  }
   if (locked) ReleaseMutex(count_mutex);
 }
 

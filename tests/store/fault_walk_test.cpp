@@ -293,10 +293,8 @@ TEST_F(FaultWalkTest, SettingsWrites) {
 }
 
 // The count update reads the stored count and writes it plus one. A read that fails (the key
-// cannot be opened, the value cannot be read) reads as a missing count, so the update stores
-// 1 and the count kept so far is lost. Enable once the update tells a failed read from a
-// missing value; the walk then finds only the old or the new count.
-TEST_F(FaultWalkTest, DISABLED_CountUpdate) {
+// cannot be opened, the value cannot be read) keeps the stored count: never a count from zero.
+TEST_F(FaultWalkTest, CountUpdate) {
   auto store = [](const char* name, const std::string& text) {
     ModReg::CreateNewKey(kSettingsKey, HKEY_LOCAL_MACHINE);
     ModReg::SetKeyValue(kSettingsKey, name, text, REG_SZ);
