@@ -27,6 +27,7 @@
 
 #include "platform/linux/backend.h"
 #include "platform/win32.h"
+#include "store/list_file_support.h"
 #include "store/mod_reg.h"
 #include "store/site_list.h"
 #include "store/site_list_file.h"
@@ -157,8 +158,23 @@ int Run(const std::string& self, const std::string& what, int kills) {
   const std::string list_temporary = list_file + ".new";
   const std::string registry_temporary = backend::RegistryFile() + ".tmp";
 
-  // The start: the first content in place, and the time one write takes.
-  if (lists) Fill(first);
+  // The start: the bytes of both contents as a save writes them (each checked to load back),
+  // then the first content in place, and the time one write takes.
+  std::string first_bytes;
+  std::string second_bytes;
+  if (lists) {
+    for (const Lists* content : {&second, &first}) {
+      Fill(*content);
+      tarnivo::SaveSiteLists();
+      if (!(Loaded() == *content)) {
+        std::printf("a saved list file does not load back\n");
+        return 1;
+      }
+      tarnivo::testing_support::ReadBytes(list_file,
+                                          content == &first ? first_bytes : second_bytes);
+    }
+    Fill(first);
+  }
   const Clock::time_point start = Clock::now();
   if (lists) {
     tarnivo::SaveSiteLists();
@@ -190,20 +206,26 @@ int Run(const std::string& self, const std::string& what, int kills) {
     }
     if (lists) {
       if (Exists(list_temporary)) ++outcome.temporary_left;
-      const Lists loaded = Loaded();
-      if (loaded == first) {
+      // Byte for byte one of the two saved files, each of which loads to its lists.
+      std::string bytes;
+      tarnivo::testing_support::ReadBytes(list_file, bytes);
+      if (bytes == first_bytes) {
         ++outcome.old_content;
-      } else if (loaded == second) {
+      } else if (bytes == second_bytes) {
         ++outcome.new_content;
       } else {
-        fail(kill, "the list file holds neither content (" + std::to_string(loaded.allowed.size()) +
-                       " and " + std::to_string(loaded.blocked.size()) + " entries)");
+        const Lists loaded = Loaded();
+        fail(kill, "the list file holds neither content (" + std::to_string(bytes.size()) +
+                       " bytes, " + std::to_string(loaded.allowed.size()) + " and " +
+                       std::to_string(loaded.blocked.size()) + " entries)");
         Fill(first);
       }
-      // The next save, from this process, replaces whatever the killed one left.
+      // The next save, from this process (its lists hold the first content), replaces
+      // whatever the killed one left.
       tarnivo::SaveSiteLists();
       if (Exists(list_temporary)) fail(kill, "the next save left " + list_temporary);
-      if (!(Loaded() == first || Loaded() == second)) fail(kill, "the next save lost the lists");
+      tarnivo::testing_support::ReadBytes(list_file, bytes);
+      if (bytes != first_bytes) fail(kill, "the next save did not write the lists");
     } else {
       if (Exists(registry_temporary)) ++outcome.temporary_left;
       const std::string count = tarnivo::ModReg::QueryValue(tarnivo::kSettingsKey, "processNC");
