@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev libbenchmark-dev clang-format
           mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-          wine wine64)
+          wine wine64 clang libclang-rt-14-dev)
 if [ "${1:-}" = "--linux-only" ]; then
   packages=(cmake make g++ libgtest-dev libbenchmark-dev)
 fi

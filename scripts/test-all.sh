@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: formatting, the Linux build under the sanitizers (unit tests, platform
-# conformance tests, scenarios), the Windows build's tests under Wine (the host's scenarios a
-# second time beside two busy processes), and the i686 and benchmark compiles. The last line
-# sums up the test programs of both builds.
+# conformance tests, scenarios, the kill tests of the list file and the registry), the
+# Windows build's tests under Wine (the host's scenarios a second time beside two busy
+# processes), the i686 and benchmark compiles, and each fuzz target for 30 seconds. The last
+# line sums up the test programs of both builds and the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -79,6 +80,20 @@ if wine regsvr32 /s "$dll" && wine reg query 'HKCR\tarnivo.CToolbar' >/dev/null 
   passed=$((passed + 1))
 else
   echo "regsvr32 round trip of $dll failed"
+  failed=$((failed + 1))
+fi
+
+# Each fuzz target for 30 seconds on its seed corpus (clang build of its own, two at a time).
+echo "== fuzz targets"
+fuzz_log=$(mktemp)
+scripts/fuzz.sh -t 30 2>&1 | tee "$fuzz_log" || true
+fuzz_summary=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$fuzz_log" || true)
+rm -f "$fuzz_log"
+if [ -n "$fuzz_summary" ]; then
+  passed=$((passed + $(echo "$fuzz_summary" | sed -E 's/fuzz: ([0-9]+) passed.*/\1/')))
+  failed=$((failed + $(echo "$fuzz_summary" | sed -E 's/.* ([0-9]+) failed/\1/')))
+else
+  echo "the fuzz run did not finish"
   failed=$((failed + 1))
 fi
 
