@@ -37,8 +37,9 @@ LONG SetValueEx(HKEY key, const std::string& valueName, DWORD valueType, const R
 std::string QueryValue(const std::string& keyName, const std::string& valueName);
 
 // As QueryValue, with what the read answered: ERROR_SUCCESS; ERROR_FILE_NOT_FOUND for a
-// missing key or value and -1 for a type read as "" (both as the store means them); any other
-// code is a read that failed, whose "" says nothing of what is stored.
+// missing key or value, -1 for a type read as "" and ERROR_MORE_DATA for a value of an odd
+// size (all read as "" by design); any other code is a read that failed, whose "" says
+// nothing of what is stored.
 LONG QueryValueResult(const std::string& keyName, const std::string& valueName, std::string& text);
 
 // Reads one value of an open key into `value`; returns the API's result, -1 for a type

@@ -133,7 +133,11 @@ void IncrementBlockedCount() {
   // Re-read just before the update, so every band on every thread adds to one total.
   std::string stored;
   const LONG read = ModReg::QueryValueResult(kSettingsKey, kProcessNC, stored);
-  if (read == ERROR_SUCCESS || read == ERROR_FILE_NOT_FOUND || read == -1) {
+  // A missing value, one of another type and one of an odd size (ERROR_MORE_DATA) all read
+  // as "", from which the count starts again, as designed; any other failure is a store that
+  // could not be read.
+  if (read == ERROR_SUCCESS || read == ERROR_FILE_NOT_FOUND || read == ERROR_MORE_DATA ||
+      read == -1) {
     std::int32_t count = StoredNumber(stored);
     if (count < std::numeric_limits<std::int32_t>::max()) ++count;
     ModReg::SetKeyValue(kSettingsKey, kProcessNC, std::to_string(count), REG_SZ);

@@ -111,14 +111,7 @@ scenario::FileOutcome RunInChild(bool verbose, const std::string& file) {
   startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process = {};
-  // Under a loaded machine Wine now and then fails a process start with an internal error;
-  // a start is tried a few times before the file counts as failed.
-  bool started = false;
-  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-    if (attempt > 0) Sleep(500);
-    started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                             &startup, &process) != FALSE;
-  }
+  const bool started = host::StartProcess(command, true, startup, &process);
   if (!started) {
     std::cerr << file << ": cannot start a runner for the file (error " << GetLastError() << ")\n";
     return outcome;

@@ -259,8 +259,7 @@ class MenuProcess {
                           std::to_string(kMenuTop) + " " + std::to_string(GetCurrentProcessId());
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process_)) {
+    if (!StartProcess(command, false, startup, &process_)) {
       process_ = PROCESS_INFORMATION{};
       return Status::Failure(what + ": cannot start the menu's process (error " +
                              std::to_string(GetLastError()) + ")");

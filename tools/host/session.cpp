@@ -62,6 +62,17 @@ bool RunnerPath(std::string* path) {
   return true;
 }
 
+bool StartProcess(std::string& command, bool inherit_handles, STARTUPINFOA& startup,
+                  PROCESS_INFORMATION* process) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (attempt > 0) Sleep(200 * attempt);
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, inherit_handles ? TRUE : FALSE, 0,
+                       nullptr, nullptr, &startup, process))
+      return true;
+  }
+  return false;
+}
+
 bool Server::Load(std::string* error) {
   std::string dll;
   if (!RunnerPath(&dll)) {

@@ -34,6 +34,12 @@ class Server {
 // The path of this program (tarnivo-host.exe); false when it cannot be read.
 bool RunnerPath(std::string* path);
 
+// CreateProcessA of `command`, tried a few times: under a loaded machine Wine now and then
+// fails a process start with an internal error (1359). False, with the last error set, when
+// every try failed.
+bool StartProcess(std::string& command, bool inherit_handles, STARTUPINFOA& startup,
+                  PROCESS_INFORMATION* process);
+
 // One of `object`'s interfaces, released when the reference goes; empty when it has none.
 template <typename Interface>
 comfakes::Ref<Interface> Query(IUnknown* object, REFIID iid) {
