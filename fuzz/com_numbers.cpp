@@ -41,23 +41,6 @@ void CheckRound(double value) {
   if (distance == 0.5) FUZZ_CHECK(*whole % 2 == 0);
 }
 
-bool ShortDecimal(const std::string& text) {
-  std::size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  int digits = 0;
-  int dots = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] >= '0' && text[i] <= '9') {
-      ++digits;
-    } else if (text[i] == '.' && dots == 0) {
-      ++dots;
-    } else {
-      return false;
-    }
-  }
-  return digits > 0 && digits <= 15;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -68,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string text = input.ConsumeRemainingBytesAsString();
   const std::optional<double> number = tarnivo::TextAsNumber(text);
-  if (ShortDecimal(text)) {
+  if (fuzzing::ShortDecimal(text)) {
     FUZZ_CHECK(number.has_value());
     FUZZ_CHECK(tarnivo::TextAsNumber(" \t" + text + std::string("\t \0\0", 4)) == number);
   }

@@ -42,24 +42,6 @@ std::string ExpectedText(DWORD type, const std::string& bytes) {
   return "";
 }
 
-// A short decimal text: sign, at most 15 digits in all, an optional fraction.
-bool ShortDecimal(const std::string& text) {
-  std::size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  int digits = 0;
-  int dots = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] >= '0' && text[i] <= '9') {
-      ++digits;
-    } else if (text[i] == '.' && dots == 0) {
-      ++dots;
-    } else {
-      return false;
-    }
-  }
-  return digits > 0 && digits <= 15;
-}
-
 void CheckStoredNumber(FuzzedDataProvider& input) {
   const std::int32_t number = input.ConsumeIntegral<std::int32_t>();
   FUZZ_CHECK(tarnivo::StoredNumber(std::to_string(number)) == number);
@@ -68,7 +50,7 @@ void CheckStoredNumber(FuzzedDataProvider& input) {
   const std::int32_t read = tarnivo::StoredNumber(text);
   FUZZ_CHECK(tarnivo::StoredNumber(text + '\0' + rest) == read);
   FUZZ_CHECK(tarnivo::StoredNumber(" \t" + text) == read);
-  if (ShortDecimal(text)) {
+  if (fuzzing::ShortDecimal(text)) {
     const double exact = std::strtod(text.c_str(), nullptr);
     const double rounded = std::nearbyint(exact);
     const double limit_low = std::numeric_limits<std::int32_t>::min();
