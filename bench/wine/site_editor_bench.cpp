@@ -40,7 +40,7 @@
 #include "machine.h"
 #include "saved_machine.h"
 #include "ui/dialogs/dialog_tables.h"
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 
 namespace {
 

@@ -9,14 +9,14 @@ namespace scenario {
 namespace {
 
 using tarnivo::forms::ControlKind;
-using tarnivo::forms::FormSpec;
+using tarnivo::forms::FormLayout;
 
 // The dialog a window of this class name is; null for any other class.
-const FormSpec* FormOfClass(const std::string& class_name) {
+const FormLayout* FormOfClass(const std::string& class_name) {
   const std::string prefix = tarnivo::forms::kFormClassPrefix;
   if (class_name.compare(0, prefix.size(), prefix) != 0) return nullptr;
   const std::string name = class_name.substr(prefix.size());
-  for (const FormSpec* form : tarnivo::dialogs::kDialogForms) {
+  for (const FormLayout* form : tarnivo::dialogs::kDialogForms) {
     if (name == form->name) return form;
   }
   return nullptr;
@@ -26,7 +26,7 @@ std::optional<DialogOnScreen> DialogOf(HWND window) {
   if (window == nullptr || !IsWindowVisible(window)) return std::nullopt;
   char name[256] = {};
   if (GetClassNameA(window, name, sizeof name) <= 0) return std::nullopt;
-  const FormSpec* form = FormOfClass(name);
+  const FormLayout* form = FormOfClass(name);
   if (form == nullptr) return std::nullopt;
   return DialogOnScreen{form, window};
 }
@@ -59,8 +59,8 @@ std::optional<DialogOnScreen> FindDialogOnScreen() {
   return dialogs.front();
 }
 
-const tarnivo::forms::ControlSpec* DialogControlSpec(const DialogOnScreen& dialog,
-                                                     const std::string& name) {
+const tarnivo::forms::ControlLayout* DialogControlLayout(const DialogOnScreen& dialog,
+                                                         const std::string& name) {
   const int index = tarnivo::forms::FindControl(*dialog.form, name.c_str());
   return index < 0 ? nullptr : &dialog.form->controls[index];
 }

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "platform/win32.h"
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 
 namespace scenario {
 
 struct DialogOnScreen {
-  const tarnivo::forms::FormSpec* form = nullptr;
+  const tarnivo::forms::FormLayout* form = nullptr;
   HWND window = nullptr;
 };
 
@@ -24,8 +24,8 @@ struct DialogOnScreen {
 std::optional<DialogOnScreen> FindDialogOnScreen();
 
 // The control `name` of the dialog's table, or null.
-const tarnivo::forms::ControlSpec* DialogControlSpec(const DialogOnScreen& dialog,
-                                                     const std::string& name);
+const tarnivo::forms::ControlLayout* DialogControlLayout(const DialogOnScreen& dialog,
+                                                         const std::string& name);
 // The window of control `name`; null when the table has no such control or it has no window.
 HWND DialogControl(const DialogOnScreen& dialog, const std::string& name);
 // The name of the control whose window is `window` or holds it; "" for none.

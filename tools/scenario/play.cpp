@@ -154,9 +154,9 @@ class Player {
     std::optional<DialogOnScreen> shown = FindDialogOnScreen();
     if (!shown) return Status::Failure(what_ + ": no dialog is on screen");
     if (dialog.action == Action::Key) return runner_.PressKey(what_, dialog.key);
-    const tarnivo::forms::ControlSpec* spec = DialogControlSpec(*shown, dialog.control);
+    const tarnivo::forms::ControlLayout* layout = DialogControlLayout(*shown, dialog.control);
     HWND control = DialogControl(*shown, dialog.control);
-    if (spec == nullptr || control == nullptr)
+    if (layout == nullptr || control == nullptr)
       return Status::Failure(what_ + ": the dialog " + shown->form->name + " has no control " +
                              Quote(dialog.control));
     switch (dialog.action) {
@@ -167,7 +167,7 @@ class Player {
         SetFocus(control);
         return runner_.TypeText(what_, dialog.text);
       case Action::Select: {
-        const tarnivo::forms::ControlKind kind = spec->kind;
+        const tarnivo::forms::ControlKind kind = layout->kind;
         if (kind != tarnivo::forms::ControlKind::ComboBox &&
             kind != tarnivo::forms::ControlKind::List)
           return Status::Failure(what_ + ": " + Quote(dialog.control) + " is no list or combo box");
@@ -192,7 +192,7 @@ class Player {
         return runner_.PickEntry(what_, control, kind, index);
       }
       case Action::Slide:
-        if (spec->kind != tarnivo::forms::ControlKind::Slider)
+        if (layout->kind != tarnivo::forms::ControlKind::Slider)
           return Status::Failure(what_ + ": " + Quote(dialog.control) + " is no slider");
         return runner_.SlideTo(what_, control, dialog.number);
       case Action::Key:
@@ -370,7 +370,7 @@ class Player {
     std::optional<DialogOnScreen> shown = FindDialogOnScreen();
     if (shown && caption.name == shown->form->name) {
       got = tarnivo::forms::WindowText(shown->window);
-    } else if (shown && DialogControlSpec(*shown, caption.name) != nullptr) {
+    } else if (shown && DialogControlLayout(*shown, caption.name) != nullptr) {
       got = tarnivo::forms::WindowText(DialogControl(*shown, caption.name));
     } else if (Status read = runner_.Caption(what_, caption.name, &got); !read.ok()) {
       return read;
@@ -411,7 +411,7 @@ class Player {
   Status operator()(const ExpectItems& items) {
     Shown control;
     if (Status found = FindControl(items.control, &control); !found.ok()) return found;
-    std::vector<std::string> got = Entries(control.window, control.spec->kind);
+    std::vector<std::string> got = Entries(control.window, control.layout->kind);
     std::vector<std::string> want = items.want;
     const std::string expected =
         "items " + items.control + (items.any_order ? " any-order " : " ") + Texts(want);
@@ -430,7 +430,7 @@ class Player {
     Shown control;
     if (Status found = FindControl(value.control, &control); !found.ok()) return found;
     return CompareNumber("value " + value.control, value.written, value.want,
-                         ValueOf(control.window, control.spec->kind));
+                         ValueOf(control.window, control.layout->kind));
   }
 
   Status operator()(const ExpectControlState& state) {
@@ -472,16 +472,16 @@ class Player {
 
  private:
   struct Shown {
-    const tarnivo::forms::ControlSpec* spec = nullptr;
+    const tarnivo::forms::ControlLayout* layout = nullptr;
     HWND window = nullptr;
   };
   // A control of the dialog on screen, for an expectation.
   Status FindControl(const std::string& name, Shown* control) {
     std::optional<DialogOnScreen> shown = FindDialogOnScreen();
     if (!shown) return Status::Failure(what_ + ": no dialog is on screen");
-    control->spec = DialogControlSpec(*shown, name);
+    control->layout = DialogControlLayout(*shown, name);
     control->window = DialogControl(*shown, name);
-    if (control->spec == nullptr || control->window == nullptr)
+    if (control->layout == nullptr || control->window == nullptr)
       return Status::Failure(what_ + ": the dialog " + shown->form->name + " has no control " +
                              Quote(name));
     return Status::Ok();

@@ -22,7 +22,7 @@
 #include "platform/win32.h"
 #include "popups_seen.h"
 #include "status.h"
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 #include "verbs.h"
 
 namespace scenario {

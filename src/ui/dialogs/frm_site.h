@@ -27,7 +27,7 @@ class frmSiteBase : public forms::Form,
  public:
   // What tells the two dialogs apart.
   struct Kind {
-    const forms::FormSpec& form;
+    const forms::FormLayout& form;
     const char* section;     // of the language file, which also names the English texts
     SiteList& (*list)();     // the list edited
     bool rebuilds_patterns;  // OK builds the ActiveX patterns again

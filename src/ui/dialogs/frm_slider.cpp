@@ -70,10 +70,10 @@ void frmSlider::GotFocus(const std::string& control) {
   if (control != "Slider1") return;
   HWND slider = Item("Slider1");
   if (slider == nullptr) return;
-  const forms::ControlSpec& spec = dialogs::kSliderControls[0];
+  const forms::ControlLayout& layout = dialogs::kSliderControls[0];
   const forms::TwipsPerPixel scale = forms::ScreenTwipsPerPixel();
-  const RECT mark = {0, 0, forms::TwipsToPixelsX(spec.width, scale),
-                     forms::TwipsToPixelsY(spec.height, scale)};
+  const RECT mark = {0, 0, forms::TwipsToPixelsX(layout.width, scale),
+                     forms::TwipsToPixelsY(layout.height, scale)};
   if (HDC dc = GetDC(slider)) {
     DrawFocusRect(dc, &mark);
     ReleaseDC(slider, dc);

@@ -159,9 +159,9 @@ class Form::ControlObject : public host::Object {
   std::string name_;
 };
 
-Form::Form(const FormSpec& spec)
-    : spec_(spec),
-      class_name_(std::string(kFormClassPrefix) + spec.name),
+Form::Form(const FormLayout& layout)
+    : layout_(layout),
+      class_name_(std::string(kFormClassPrefix) + layout.name),
       hooks_(std::make_unique<ControlHooks>(*this)) {}
 
 Form::~Form() {
@@ -185,38 +185,38 @@ bool Form::MakeWindow() {
   RegisterWindowClass(kContainerClass, ContainerProc, FaceBrush());
   const TwipsPerPixel scale = ScreenTwipsPerPixel();
   const DWORD style =
-      WS_POPUP | WS_CLIPCHILDREN | (spec_.title_bar ? WS_CAPTION | WS_SYSMENU : WS_BORDER);
+      WS_POPUP | WS_CLIPCHILDREN | (layout_.title_bar ? WS_CAPTION | WS_SYSMENU : WS_BORDER);
   const DWORD ex_style = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
-  RECT outer = {0, 0, TwipsToPixelsX(spec_.width, scale), TwipsToPixelsY(spec_.height, scale)};
+  RECT outer = {0, 0, TwipsToPixelsX(layout_.width, scale), TwipsToPixelsY(layout_.height, scale)};
   AdjustWindowRectEx(&outer, style, FALSE, ex_style);
-  window_ = CreateWindowExA(ex_style, class_name_.c_str(), spec_.caption, style, 0, 0,
+  window_ = CreateWindowExA(ex_style, class_name_.c_str(), layout_.caption, style, 0, 0,
                             outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                             ModuleInstance(), this);
   return window_ != nullptr;
 }
 
 void Form::MakeControls() {
-  controls_.assign(spec_.control_count, Control());
-  for (std::size_t i = 0; i < spec_.control_count; ++i) {
-    controls_[i].spec = &spec_.controls[i];
+  controls_.assign(layout_.control_count, Control());
+  for (std::size_t i = 0; i < layout_.control_count; ++i) {
+    controls_[i].layout = &layout_.controls[i];
     controls_[i].id = ControlId(i);
   }
   // Creation order is tab order: the dialog keyboard walks the controls of a container in
   // the order they were made.
-  std::vector<std::size_t> order(spec_.control_count);
+  std::vector<std::size_t> order(layout_.control_count);
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return spec_.controls[a].tab_index < spec_.controls[b].tab_index;
+    return layout_.controls[a].tab_index < layout_.controls[b].tab_index;
   });
-  std::vector<int> state(spec_.control_count, 0);  // 0 not yet, 1 being made, 2 made
+  std::vector<int> state(layout_.control_count, 0);  // 0 not yet, 1 being made, 2 made
   for (std::size_t index : order) MakeControl(index, state);
   // A frame's border and caption lie under everything made in it.
   const TwipsPerPixel scale = ScreenTwipsPerPixel();
   for (Control& control : controls_) {
-    if (control.window == nullptr || control.spec->kind != ControlKind::Frame) continue;
-    CreateWindowExA(0, "BUTTON", control.spec->caption, WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0,
-                    TwipsToPixelsX(control.spec->width, scale),
-                    TwipsToPixelsY(control.spec->height, scale), control.window,
+    if (control.window == nullptr || control.layout->kind != ControlKind::Frame) continue;
+    CreateWindowExA(0, "BUTTON", control.layout->caption, WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0,
+                    TwipsToPixelsX(control.layout->width, scale),
+                    TwipsToPixelsY(control.layout->height, scale), control.window,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFrameBoxId)), ModuleInstance(),
                     nullptr);
   }
@@ -226,34 +226,34 @@ void Form::MakeControl(std::size_t index, std::vector<int>& state) {
   if (state[index] != 0) return;  // made, or a container that holds itself
   state[index] = 1;
   Control& control = controls_[index];
-  const ControlSpec& spec = *control.spec;
+  const ControlLayout& layout = *control.layout;
   HWND parent = window_;
-  const int container = ContainerOf(spec_, index);
-  if (container >= 0 && IsContainer(spec_.controls[container].kind)) {
+  const int container = ContainerOf(layout_, index);
+  if (container >= 0 && IsContainer(layout_.controls[container].kind)) {
     MakeControl(static_cast<std::size_t>(container), state);
     parent = controls_[static_cast<std::size_t>(container)].window;
   }
   state[index] = 2;
   if (parent == nullptr) return;
 
-  const KindFacts facts = FactsOf(spec.kind);
+  const KindFacts facts = FactsOf(layout.kind);
   const TwipsPerPixel scale = ScreenTwipsPerPixel();
-  int height = TwipsToPixelsY(spec.height, scale);
-  if (spec.kind == ControlKind::ComboBox) height += TwipsToPixelsY(kDroppedListTwips, scale);
-  const DWORD style = WS_CHILD | (spec.visible ? WS_VISIBLE : 0) |
-                      (facts.tab_stop ? WS_TABSTOP : 0) | facts.style | spec.style;
+  int height = TwipsToPixelsY(layout.height, scale);
+  if (layout.kind == ControlKind::ComboBox) height += TwipsToPixelsY(kDroppedListTwips, scale);
+  const DWORD style = WS_CHILD | (layout.visible ? WS_VISIBLE : 0) |
+                      (facts.tab_stop ? WS_TABSTOP : 0) | facts.style | layout.style;
   const DWORD ex_style = facts.window_class == nullptr ? WS_EX_CONTROLPARENT : 0;
   control.container = parent;
   control.window = CreateWindowExA(
-      ex_style, facts.window_class ? facts.window_class : kContainerClass, spec.caption, style,
-      TwipsToPixelsX(spec.left, scale), TwipsToPixelsY(spec.top, scale),
-      TwipsToPixelsX(spec.width, scale), height, parent,
+      ex_style, facts.window_class ? facts.window_class : kContainerClass, layout.caption, style,
+      TwipsToPixelsX(layout.left, scale), TwipsToPixelsY(layout.top, scale),
+      TwipsToPixelsX(layout.width, scale), height, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), ModuleInstance(), nullptr);
   if (control.window == nullptr) return;
   SendMessageA(control.window, WM_SETFONT,
                reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-  if (spec.back_color != kSystemColor) control.back_brush = CreateSolidBrush(spec.back_color);
-  if (spec.on_top)
+  if (layout.back_color != kSystemColor) control.back_brush = CreateSolidBrush(layout.back_color);
+  if (layout.on_top)
     SetWindowPos(control.window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (facts.window_class == nullptr) {
     SetWindowLongPtrA(control.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -264,18 +264,18 @@ void Form::MakeControl(std::size_t index, std::vector<int>& state) {
 
 // The messages of a standard control that the runtime hears before the control does.
 void Form::HookControl(const Control& control) {
-  if (control.window == nullptr || control.spec == nullptr) return;
-  if (FactsOf(control.spec->kind).window_class == nullptr) return;
+  if (control.window == nullptr || control.layout == nullptr) return;
+  if (FactsOf(control.layout->kind).window_class == nullptr) return;
   modSubclass::HookMessage(hooks_.get(), control.window, WM_SETFOCUS);
-  if (control.spec->kind == ControlKind::TextBox) {
+  if (control.layout->kind == ControlKind::TextBox) {
     modSubclass::HookMessage(hooks_.get(), control.window, WM_GETDLGCODE);
     modSubclass::HookMessage(hooks_.get(), control.window, WM_CHAR);
   }
 }
 
 void Form::UnhookControl(const Control& control) {
-  if (control.window == nullptr || control.spec == nullptr) return;
-  if (FactsOf(control.spec->kind).window_class == nullptr) return;
+  if (control.window == nullptr || control.layout == nullptr) return;
+  if (FactsOf(control.layout->kind).window_class == nullptr) return;
   modSubclass::UnhookMessage(hooks_.get(), control.window, WM_SETFOCUS);
   modSubclass::UnhookMessage(hooks_.get(), control.window, WM_GETDLGCODE);
   modSubclass::UnhookMessage(hooks_.get(), control.window, WM_CHAR);
@@ -387,7 +387,7 @@ void Form::Forget() {
 const Form::Control* Form::FindControl(const std::string& name) const {
   const std::string key = Key(name);
   for (const Control& control : controls_) {
-    if (Key(control.spec->name) == key) return &control;
+    if (Key(control.layout->name) == key) return &control;
   }
   return nullptr;
 }
@@ -402,7 +402,7 @@ const Form::Control* Form::ControlOfWindow(HWND window) const {
 
 const Form::Control* Form::RoleControl(KeyRole role) const {
   for (const Control& control : controls_) {
-    if (HasRole(control.spec->role, role)) return &control;
+    if (HasRole(control.layout->role, role)) return &control;
   }
   return nullptr;
 }
@@ -416,7 +416,9 @@ HWND Form::Item(const std::string& name) const {
 
 namespace {
 
-bool IsKind(const ControlSpec* spec, ControlKind kind) { return spec && spec->kind == kind; }
+bool IsKind(const ControlLayout* layout, ControlKind kind) {
+  return layout && layout->kind == kind;
+}
 
 }  // namespace
 
@@ -424,7 +426,8 @@ std::string Form::Text(const std::string& name) {
   Load();
   const Control* control = FindControl(name);
   if (control == nullptr || control->window == nullptr) return std::string();
-  if (control->spec->kind == ControlKind::ComboBox || control->spec->kind == ControlKind::List) {
+  if (control->layout->kind == ControlKind::ComboBox ||
+      control->layout->kind == ControlKind::List) {
     const int index = ListIndex(name);
     return index < 0 ? std::string() : ListText(name, index);
   }
@@ -435,7 +438,7 @@ void Form::SetText(const std::string& name, const std::string& text) {
   Load();
   const Control* control = FindControl(name);
   if (control == nullptr || control->window == nullptr) return;
-  if (control->spec->kind == ControlKind::ComboBox) {
+  if (control->layout->kind == ControlKind::ComboBox) {
     // A drop-down list shows only its entries: the text selects the entry that reads so, or
     // none.
     const LRESULT found = SendMessageA(control->window, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -444,7 +447,7 @@ void Form::SetText(const std::string& name, const std::string& text) {
     return;
   }
   SetWindowTextA(control->window, text.c_str());
-  if (control->spec->kind == ControlKind::Frame) {
+  if (control->layout->kind == ControlKind::Frame) {
     SetWindowTextA(GetDlgItem(control->window, kFrameBoxId), text.c_str());
   }
 }
@@ -490,9 +493,9 @@ constexpr ListMessages kListMessages = {LB_GETCURSEL,    LB_SETCURSEL,   LB_GETC
                                         LB_DELETESTRING, LB_RESETCONTENT};
 
 // The messages of a control's list; null for a control without one.
-const ListMessages* ListMessagesOf(const ControlSpec* spec) {
-  if (IsKind(spec, ControlKind::ComboBox)) return &kComboMessages;
-  if (IsKind(spec, ControlKind::List)) return &kListMessages;
+const ListMessages* ListMessagesOf(const ControlLayout* layout) {
+  if (IsKind(layout, ControlKind::ComboBox)) return &kComboMessages;
+  if (IsKind(layout, ControlKind::List)) return &kListMessages;
   return nullptr;
 }
 
@@ -502,7 +505,7 @@ HWND Form::ListWindow(const std::string& name, const ListMessages** messages) {
   Load();
   const Control* control = FindControl(name);
   if (control == nullptr || control->window == nullptr) return nullptr;
-  *messages = ListMessagesOf(control->spec);
+  *messages = ListMessagesOf(control->layout);
   return *messages != nullptr ? control->window : nullptr;
 }
 
@@ -556,7 +559,7 @@ void Form::Clear(const std::string& name) {
   if (HWND window = ListWindow(name, &list)) {
     SendMessageA(window, list->clear, 0, 0);
   } else if (const Control* control = FindControl(name);
-             control && control->window && IsKind(control->spec, ControlKind::TextBox)) {
+             control && control->window && IsKind(control->layout, ControlKind::TextBox)) {
     SetWindowTextA(control->window, "");
   }
 }
@@ -565,7 +568,7 @@ int Form::Value(const std::string& name) {
   Load();
   const Control* control = FindControl(name);
   if (control == nullptr || control->window == nullptr) return 0;
-  if (IsKind(control->spec, ControlKind::Slider))
+  if (IsKind(control->layout, ControlKind::Slider))
     return static_cast<int>(SendMessageA(control->window, TBM_GETPOS, 0, 0));
   return ListIndex(name);
 }
@@ -574,7 +577,7 @@ void Form::SetValue(const std::string& name, int value) {
   Load();
   const Control* control = FindControl(name);
   if (control == nullptr || control->window == nullptr) return;
-  if (IsKind(control->spec, ControlKind::Slider))
+  if (IsKind(control->layout, ControlKind::Slider))
     SendMessageA(control->window, TBM_SETPOS, TRUE, static_cast<LPARAM>(value));
   else
     SetListIndex(name, value);
@@ -595,7 +598,7 @@ std::string WindowText(HWND window) {
 bool Form::Get(const std::string& name, host::Value* out) {
   const std::string key = Key(name);
   if (key == "name") {
-    *out = host::Value::Of(spec_.name);
+    *out = host::Value::Of(layout_.name);
     return true;
   }
   if (!Load()) return false;
@@ -692,15 +695,15 @@ void Form::Command(HWND from, int id, int code) {
       if (cancel == nullptr) {
         Guarded([&] { Cancelled(); });
       } else if (cancel->window && IsWindowEnabled(cancel->window)) {
-        const std::string name = cancel->spec->name;
+        const std::string name = cancel->layout->name;
         Guarded([&] { Click(name); });
       }
     }
     return;
   }
   const Control* control = ControlOfWindow(from);
-  const std::string name = control->spec->name;
-  switch (control->spec->kind) {
+  const std::string name = control->layout->name;
+  switch (control->layout->kind) {
     case ControlKind::Button:
     case ControlKind::OwnerDrawButton:
       // An owner-drawn button tells the second click of a double click as BN_DOUBLECLICKED:
@@ -726,8 +729,8 @@ void Form::Command(HWND from, int id, int code) {
 
 void Form::Scrolled(HWND from) {
   const Control* control = ControlOfWindow(from);
-  if (control == nullptr || control->spec->kind != ControlKind::Slider) return;
-  const std::string name = control->spec->name;
+  if (control == nullptr || control->layout->kind != ControlKind::Slider) return;
+  const std::string name = control->layout->name;
   Guarded([&] { Change(name); });
 }
 
@@ -735,8 +738,8 @@ LRESULT Form::DefaultButtonAnswer() const {
   // A focused push button takes Enter; otherwise the default button does.
   HWND focus = GetFocus();
   const Control* focused = ControlOfWindow(focus);
-  if (focused && (focused->spec->kind == ControlKind::Button ||
-                  focused->spec->kind == ControlKind::OwnerDrawButton))
+  if (focused && (focused->layout->kind == ControlKind::Button ||
+                  focused->layout->kind == ControlKind::OwnerDrawButton))
     return MAKELONG(focused->id, DC_HASDEFID);
   const Control* fallback = RoleControl(KeyRole::Default);
   if (fallback && fallback->window) return MAKELONG(fallback->id, DC_HASDEFID);
@@ -767,7 +770,7 @@ void Form::Activated(bool active) {
 LRESULT Form::ControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool& Handled) {
   const Control* control = ControlOfWindow(hwnd);
   if (control == nullptr) return 0;
-  const std::string name = control->spec->name;
+  const std::string name = control->layout->name;
   switch (msg) {
     case WM_SETFOCUS: {
       const LRESULT result = modSubclass::CallPreviousProc(hwnd, msg, wParam, lParam);
@@ -811,12 +814,12 @@ bool Form::ChildNotice(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) 
       // A label of its own colours.
       const Control* control = ControlOfWindow(reinterpret_cast<HWND>(lParam));
       if (control == nullptr) return false;
-      const ControlSpec& spec = *control->spec;
-      if (spec.fore_color == kSystemColor && spec.back_color == kSystemColor) return false;
+      const ControlLayout& layout = *control->layout;
+      if (layout.fore_color == kSystemColor && layout.back_color == kSystemColor) return false;
       HDC dc = reinterpret_cast<HDC>(wParam);
-      if (spec.fore_color != kSystemColor) SetTextColor(dc, spec.fore_color);
+      if (layout.fore_color != kSystemColor) SetTextColor(dc, layout.fore_color);
       if (control->back_brush != nullptr) {
-        SetBkColor(dc, spec.back_color);
+        SetBkColor(dc, layout.back_color);
         *result = reinterpret_cast<LRESULT>(control->back_brush);
       } else {
         SetBkMode(dc, TRANSPARENT);

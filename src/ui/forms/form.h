@@ -1,4 +1,4 @@
-// The forms runtime: a form is a top-level window built from its table (form_spec.h), with
+// The forms runtime: a form is a top-level window built from its table (form_layout.h), with
 // its controls made by CreateWindowExA of the standard window classes, and the life of a
 // form as the dialogs have it:
 //
@@ -33,7 +33,7 @@
 #include "platform/win32.h"
 #include "server/host.h"
 #include "ui/controls/mod_subclass.h"
-#include "ui/forms/form_spec.h"
+#include "ui/forms/form_layout.h"
 
 namespace tarnivo::forms {
 
@@ -42,13 +42,13 @@ struct ListMessages;
 
 class Form : public host::Object, public std::enable_shared_from_this<Form> {
  public:
-  explicit Form(const FormSpec& spec);
+  explicit Form(const FormLayout& layout);
   ~Form() override;
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
-  const FormSpec& Spec() const { return spec_; }
-  const char* Name() const { return spec_.name; }
+  const FormLayout& Layout() const { return layout_; }
+  const char* Name() const { return layout_.name; }
   bool IsLoaded() const { return window_ != nullptr; }
   // The form's window; null while it is not loaded.
   HWND hWnd() const { return window_; }
@@ -120,7 +120,7 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
 
  private:
   struct Control {
-    const ControlSpec* spec = nullptr;
+    const ControlLayout* layout = nullptr;
     int id = 0;
     HWND window = nullptr;
     HWND container = nullptr;     // its container's window (the form's, a frame's, a picture box's)
@@ -152,7 +152,7 @@ class Form : public host::Object, public std::enable_shared_from_this<Form> {
   void GiveBackOwner();
   void Forget();
 
-  const FormSpec& spec_;
+  const FormLayout& layout_;
   std::string class_name_;
   std::unique_ptr<ControlHooks> hooks_;
   HWND window_ = nullptr;

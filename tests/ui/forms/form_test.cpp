@@ -15,7 +15,7 @@ namespace tarnivo::forms {
 namespace {
 
 // Twips of 96 pixels per inch: 15 a pixel.
-constexpr ControlSpec kControls[] = {
+constexpr ControlLayout kControls[] = {
     {"txtName", ControlKind::TextBox, "fraEntry", 150, 300, 1500, 300, 0, 1, "typed"},
     {"cmdOK", ControlKind::Button, nullptr, 150, 1500, 1200, 375, 0, 2, "&OK", KeyRole::Default},
     {"cmdCancel", ControlKind::Button, nullptr, 1500, 1500, 1200, 375, 0, 3, "Cancel",
@@ -26,26 +26,26 @@ constexpr ControlSpec kControls[] = {
     {"pctHidden", ControlKind::PictureBox, nullptr, 0, 2400, 300, 300, 0, 6, "", KeyRole::None,
      false},
 };
-constexpr FormSpec kForm = {
+constexpr FormLayout kForm = {
     "frmTest", "Test form", 3000, 2700, true, kControls, sizeof kControls / sizeof kControls[0]};
 
 // The same without a default or cancel button: Enter reaches the text box, Esc the form.
-constexpr ControlSpec kPlainControls[] = {
+constexpr ControlLayout kPlainControls[] = {
     {"txtName", ControlKind::TextBox, nullptr, 150, 150, 1500, 300, 0, 0, ""},
     {"cmdGo", ControlKind::Button, nullptr, 150, 600, 1200, 375, 0, 1, "Go"},
 };
-constexpr FormSpec kPlainForm = {"frmPlain",
-                                 "",
-                                 3000,
-                                 1200,
-                                 false,
-                                 kPlainControls,
-                                 sizeof kPlainControls / sizeof kPlainControls[0]};
+constexpr FormLayout kPlainForm = {"frmPlain",
+                                   "",
+                                   3000,
+                                   1200,
+                                   false,
+                                   kPlainControls,
+                                   sizeof kPlainControls / sizeof kPlainControls[0]};
 
 // A form that writes down its events and can be told to hide or unload on one of them.
 class TestForm : public Form, public ISubclass {
  public:
-  explicit TestForm(const FormSpec& spec = kForm) : Form(spec) {}
+  explicit TestForm(const FormLayout& layout = kForm) : Form(layout) {}
 
   std::vector<std::string> events;
   std::string hide_on;            // an event that hides the form

@@ -36,7 +36,7 @@ constexpr bool HasRole(KeyRole role, KeyRole wanted) {
 // A colour of a control left as the system draws it.
 inline constexpr std::uint32_t kSystemColor = 0xFFFFFFFFu;
 
-struct ControlSpec {
+struct ControlLayout {
   const char* name;
   ControlKind kind;
   const char* container;         // the name of a Frame or PictureBox of the form; null: the form
@@ -51,12 +51,12 @@ struct ControlSpec {
   bool on_top = false;  // above the controls made before it, whatever its tab order
 };
 
-struct FormSpec {
+struct FormLayout {
   const char* name;     // the form's name ("frmLang"); its window class is kFormClassPrefix + name
   const char* caption;  // the window's text
   int width, height;    // the client area, twips
   bool title_bar;       // a caption bar with a close box; without it, a thin border only
-  const ControlSpec* controls;
+  const ControlLayout* controls;
   std::size_t control_count;
 };
 
@@ -68,7 +68,7 @@ inline constexpr const char* kFormClassPrefix = "Tarnivo.";
 constexpr int ControlId(std::size_t index) { return 100 + static_cast<int>(index); }
 
 // The index of the control named `name` (exactly), or -1.
-inline int FindControl(const FormSpec& form, const char* name) {
+inline int FindControl(const FormLayout& form, const char* name) {
   for (std::size_t i = 0; i < form.control_count; ++i) {
     if (std::strcmp(form.controls[i].name, name) == 0) return static_cast<int>(i);
   }
@@ -76,7 +76,7 @@ inline int FindControl(const FormSpec& form, const char* name) {
 }
 
 // The container of control `index`: the index of its frame or picture box, or -1 for the form.
-inline int ContainerOf(const FormSpec& form, std::size_t index) {
+inline int ContainerOf(const FormLayout& form, std::size_t index) {
   const char* container = form.controls[index].container;
   return container == nullptr ? -1 : FindControl(form, container);
 }
